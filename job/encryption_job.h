@@ -1,0 +1,46 @@
+// One encryption run over one input file, driven by the main dialog's
+// entries: the checks and their messages, the output name, the files, the
+// chosen method.
+#pragma once
+
+#include <string>
+
+namespace qor {
+
+// Control ids and message-box type the job uses (the dialog's resource ids).
+inline constexpr int kFileNameControl = 1001;  // IDC_FILE_NAME
+inline constexpr int kKeyControl = 1003;       // IDC_KEY
+inline constexpr unsigned kJobBoxType = 0x30;  // MB_OK | MB_ICONEXCLAMATION
+
+// What the job sees of the dialog. Text is UTF-8.
+class JobHost {
+ public:
+  virtual ~JobHost() = default;
+
+  // The dialog's entries.
+  virtual bool FileChosen() const = 0;          // m_bFileChosen
+  virtual int Frequency() const = 0;            // m_bFrequency
+  virtual int Fibonacci() const = 0;            // m_bFibonacci
+  virtual std::string KeyText() const = 0;      // m_strKey
+  virtual void SetKeyText(const std::string& text) = 0;
+  virtual void SetFileName(const std::string& text) = 0;  // m_strFileName
+
+  // The dialog's operations.
+  virtual std::string GetDlgItemText(int controlId) const = 0;
+  virtual void MessageBox(const std::string& text, const std::string& caption, unsigned type) = 0;
+
+  // Ends the process (in the program: exit). Where it returns, as in tests,
+  // the job closes what it opened and returns.
+  virtual void EndProcess(int status) = 0;
+};
+
+class EncryptionJob {
+ public:
+  explicit EncryptionJob(JobHost& host) : host_(host) {}
+  void Run();
+
+ private:
+  JobHost& host_;
+};
+
+}  // namespace qor
