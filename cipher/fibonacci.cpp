@@ -29,8 +29,17 @@ struct FormMachine {
   std::vector<std::uint32_t> first, second;
   std::vector<std::uint16_t> next;
   std::array<std::uint16_t, 256> start{};
+  // The value a group's first (high 12 bits) or second (low 12 bits) half
+  // stands for: the sum of the weights of its digits, up to 376.
+  std::array<std::uint16_t, 4096> firstValue{}, secondValue{};
 
   FormMachine() {
+    for (std::uint32_t half = 0; half < 4096; ++half) {
+      for (int i = 0; i < 12; ++i) {
+        if (half & (1u << (11 - i))) firstValue[half] = static_cast<std::uint16_t>(firstValue[half] + kFibonacciBasis[i]);
+        if (half & (1u << i)) secondValue[half] = static_cast<std::uint16_t>(secondValue[half] + kFibonacciBasis[i]);
+      }
+    }
     const RepresentationCycles& cycles = RepresentationCycles::Get();
     for (int v = 0; v < 256; ++v) {
       const auto& cycle = cycles.Cycle(v);
@@ -129,6 +138,72 @@ void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
     std::fwrite(out.data(), 1, outCount, output);
     if (progress) progress(std::min(done, std::max<std::int64_t>(size, 0)), size);
   }
+}
+
+FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
+                                        const Progress& progress) {
+  FibonacciDecryptResult result;
+  const std::int64_t size = StreamSize(input);
+  auto reject = [&result](std::int64_t offset) {
+    result.status = DecryptStatus::kRejected;
+    result.badOffset = offset;
+    return result;
+  };
+  // Encryption writes 3 bytes a pair and 2 for a cut last group, at least 2.
+  if (size < 2) return reject(std::max<std::int64_t>(size, 0));
+  if (size % 3 == 1) return reject(size - 1);
+
+  const FormMachine& m = Machine();
+  const auto mix = TripletMixPattern(key);
+  std::array<std::uint16_t, 256> state = m.start;
+  constexpr std::size_t kInBlock = kBlock / 2 * 3;  // whole groups, whole mixing cycles
+  std::vector<std::uint8_t> in(kInBlock), out(kBlock);
+
+  // Checks one form against the current form of its value and steps that
+  // value on; false when no value has this form now.
+  auto take = [&](std::uint32_t half, const std::array<std::uint16_t, 4096>& valueOf,
+                  const std::vector<std::uint32_t>& laidOut, std::uint32_t bits, std::uint8_t*& o) {
+    const std::uint16_t v = valueOf[half];
+    if (v > 255 || laidOut[state[v]] != bits) return false;
+    state[v] = m.next[state[v]];
+    *o++ = static_cast<std::uint8_t>(v ^ 0x80);
+    return true;
+  };
+
+  for (std::int64_t done = 0; done < size;) {
+    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(kInBlock, size - done));
+    ReadBlock(input, in.data(), count);
+    for (std::size_t base = 0; base < count; base += kMixCycle) {
+      const std::size_t end = std::min(count, base + kMixCycle);
+      for (std::size_t i = base; i < end; ++i) in[i] = static_cast<std::uint8_t>(in[i] - mix[i - base]);
+    }
+    const std::size_t whole = count / 3 * 3;
+    std::uint8_t* o = out.data();
+    for (std::size_t i = 0; i < whole; i += 3) {
+      const std::uint32_t bits = (std::uint32_t{in[i]} << 16) | (std::uint32_t{in[i + 1]} << 8) | in[i + 2];
+      std::uint8_t* const group = o;
+      if (!take(bits >> 12, m.firstValue, m.first, bits & 0xFFF000u, o) ||
+          !take(bits & 0xFFFu, m.secondValue, m.second, bits & 0xFFFu, o)) {
+        std::fwrite(out.data(), 1, static_cast<std::size_t>(group - out.data()), output);
+        return reject(done + static_cast<std::int64_t>(i));
+      }
+    }
+    if (whole < count) {
+      // The cut last group: a whole first form, then the filler (value 128)
+      // of which only digits 11..8 were kept.
+      const std::uint32_t bits = (std::uint32_t{in[whole]} << 16) | (std::uint32_t{in[whole + 1]} << 8);
+      const bool firstChecks = take(bits >> 12, m.firstValue, m.first, bits & 0xFFF000u, o);
+      if (!firstChecks || (m.second[state[128]] & 0xF00u) != (bits & 0xF00u)) {
+        std::fwrite(out.data(), 1, static_cast<std::size_t>(o - out.data()) - (firstChecks ? 1 : 0), output);
+        return reject(done + static_cast<std::int64_t>(whole));
+      }
+      result.couldBeEmpty = size == 2 && out[0] == 0x00;
+    }
+    std::fwrite(out.data(), 1, static_cast<std::size_t>(o - out.data()), output);
+    done += static_cast<std::int64_t>(count);
+    if (progress) progress(done, size);
+  }
+  return result;
 }
 
 }  // namespace qor

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "cipher/decryption.h"
 #include "cipher/fibonacci_forms.h"
 #include "cipher/key_mixing.h"
 #include "cipher/stream_io.h"
@@ -34,5 +35,14 @@ std::int64_t FibonacciOutputLength(std::int64_t inputLength);
 // at the start; exactly that many bytes are read. Both streams stay open.
 void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
                       const Progress& progress = {});
+
+// The inverse: unmixes each group, reads its two forms back to values and
+// checks every form against the one encryption gives at that occurrence (the
+// cut last group on the digits it kept). A form that is not the expected
+// one, a sum above 255 or a length of 3g + 1 rejects the file; writing stops
+// at the first bad group, so the output is then incomplete and must not be
+// kept. Constant memory; the input's size is taken once, at the start.
+FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
+                                        const Progress& progress = {});
 
 }  // namespace qor
