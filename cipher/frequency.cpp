@@ -1,6 +1,8 @@
 #include "cipher/frequency.h"
 
 #include <algorithm>
+#include <cstring>
+#include <numeric>
 #include <vector>
 
 namespace qor {
@@ -80,6 +82,475 @@ const CodeMachine& Machine() {
   return machine;
 }
 
+
+// ---- Decryption ----
+
+// The 29 cycling characters' counters, packed by a small index; padded to 32
+// so that states compare as whole words.
+using PackedCounters = std::array<std::uint8_t, 32>;
+
+// What one code (before mixing) stands for.
+struct CodeMeaning {
+  std::uint8_t byte = 0;
+  std::int8_t counter = -1;  // packed counter of a cycling character, -1 for none
+  std::uint8_t expect = 0;   // the counter value this code needs
+  std::uint8_t cycle = 0;
+  bool valid = false;
+};
+
+struct CodeBook {
+  std::array<CodeMeaning, 256> meaning{};
+
+  CodeBook() {
+    int packed = 0;
+    for (int b = 0; b < 256; ++b) {
+      const FrequencyCode& c = FrequencyCodeTable[static_cast<std::size_t>(b)];
+      if (c.Dropped()) continue;
+      const int counter = c.cycle > 1 ? packed++ : -1;
+      for (int k = 0; k < c.cycle; ++k) {
+        CodeMeaning& m = meaning[static_cast<std::size_t>(c.first + k)];
+        if (m.valid) continue;  // code 14: the fourth E is entered first, F is the fallback
+        m = {static_cast<std::uint8_t>(b), static_cast<std::int8_t>(counter), static_cast<std::uint8_t>(k),
+             c.cycle, true};
+      }
+    }
+  }
+
+  // Reads one code against the counters, stepping them; false when no
+  // character gives this code now. Code 14 is the fourth E while E's counter
+  // stands at 3, F otherwise.
+  bool Read(std::uint8_t code, PackedCounters& counters, std::uint8_t& byte) const {
+    const CodeMeaning& m = meaning[code];
+    if (m.counter >= 0) {
+      std::uint8_t& c = counters[static_cast<std::size_t>(m.counter)];
+      if (c != m.expect) {
+        if (code != 14) return false;
+        byte = 'F';
+        return true;
+      }
+      c = static_cast<std::uint8_t>(m.expect + 1 == m.cycle ? 0 : m.expect + 1);
+    } else if (!m.valid) {
+      return false;
+    }
+    byte = m.byte;
+    return true;
+  }
+
+  // Reads a cycling character's code although its counter disagrees, and
+  // sets the counter by it; false for codes of no cycling character.
+  bool Resync(std::uint8_t code, PackedCounters& counters, std::uint8_t& byte) const {
+    const CodeMeaning& m = meaning[code];
+    if (m.counter < 0) return false;
+    counters[static_cast<std::size_t>(m.counter)] = static_cast<std::uint8_t>(m.expect + 1 == m.cycle ? 0 : m.expect + 1);
+    byte = m.byte;
+    return true;
+  }
+
+};
+
+const CodeBook& Book() {
+  static const CodeBook book;
+  return book;
+}
+
+// A rough model of Spanish or English text: the cost of a character after
+// the two before it, about in bits. The search uses it only to rank readings
+// that need as many drops, and to tell text from noise.
+class TextModel {
+ public:
+  TextModel() {
+    for (int b = 0; b < 256; ++b) {
+      const auto c = static_cast<std::uint8_t>(b);
+      class_[c] = ClassOf(c);
+      alone_[c] = Alone(c);
+    }
+  }
+
+  int Cost(std::uint8_t beforeLast, std::uint8_t last, std::uint8_t byte) const {
+    // Columns: lower, upper, digit, space, closing mark, other mark, line,
+    // control. Rows: the context, the class of the last character, or 8 for
+    // a space or line end after the end of a sentence.
+    static constexpr std::uint8_t kPair[9][8] = {
+        {0, 5, 4, 0, 0, 2, 1, 0},  // after a lowercase letter
+        {0, 1, 4, 0, 0, 2, 1, 0},  // after an uppercase letter
+        {4, 4, 0, 0, 0, 1, 1, 0},  // after a digit
+        {0, 1, 0, 2, 4, 1, 2, 0},  // after a space
+        {3, 3, 2, 0, 2, 2, 0, 0},  // after , . ; : ? ! ) "
+        {1, 1, 1, 1, 2, 2, 1, 0},  // after another mark
+        {1, 0, 1, 1, 3, 1, 0, 0},  // after a line end or tab
+        {0, 0, 0, 0, 0, 0, 0, 0},  // after a control character
+        {3, 0, 1, 2, 4, 1, 1, 0},  // a sentence begins
+    };
+    int context = class_[last];
+    if ((context == 3 || context == 6) && (beforeLast == '.' || beforeLast == '?' || beforeLast == '!' ||
+                                           beforeLast == '\n'))
+      context = 8;
+    return alone_[byte] + kPair[context][class_[byte]];
+  }
+
+ private:
+  static std::uint8_t ClassOf(std::uint8_t b) {
+    if ((b >= 'a' && b <= 'z') || b == 0xF1) return 0;
+    if ((b >= 'A' && b <= 'Z') || b == 0xD1) return 1;
+    if (b >= '0' && b <= '9') return 2;
+    if (b == ' ') return 3;
+    if (b == ',' || b == '.' || b == ';' || b == ':' || b == '?' || b == '!' || b == ')' || b == '"') return 4;
+    if (b == '\n' || b == '\r' || b == '\t') return 6;
+    if (b < 0x20) return 7;
+    return 5;
+  }
+  static std::uint8_t Alone(std::uint8_t b) {
+    static constexpr const char* kRareLetters = "bfghjkqvwxyz";
+    if (b == ' ' || (b >= 'a' && b <= 'z' && !std::strchr(kRareLetters, b))) return 0;
+    if ((b >= 'a' && b <= 'z') || b == 0xF1 || b == ',' || b == '.' || b == '\n' || b == '\r') return 1;
+    if ((b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9')) return 2;
+    if (b == 0xD1 || b == '\t' || b == ';' || b == ':' || b == '(' || b == ')' || b == '"' || b == '\'' ||
+        b == '-' || b == '?' || b == '!')
+      return 3;
+    if (b < 0x20) return 9;
+    return 5;
+  }
+
+  std::array<std::uint8_t, 256> class_{}, alone_{};
+};
+
+const TextModel& Model() {
+  static const TextModel model;
+  return model;
+}
+
+// The smallest p dividing 420 after which the mixing amounts repeat: drop
+// counts that differ by a multiple of p read the same.
+int MixPeriod(const std::array<std::uint8_t, kMixCycle>& mix) {
+  for (int p = 1; p < kMixCycle; ++p) {
+    if (kMixCycle % p != 0) continue;
+    bool repeats = true;
+    for (int i = 0; i < kMixCycle && repeats; ++i) repeats = mix[i] == mix[(i + p) % kMixCycle];
+    if (repeats) return p;
+  }
+  return kMixCycle;
+}
+
+class FrequencyDecoder {
+ public:
+  FrequencyDecoder(std::FILE* input, std::FILE* output, const CipherKey& key, const Progress& progress)
+      : input_(input), output_(output), progress_(progress), mix_(StreamMixPattern(key)),
+        period_(MixPeriod(mix_)), book_(Book()), model_(Model()) {}
+
+  FrequencyDecryptResult Run();
+
+ private:
+  // Search limits. A wrong shift reads as valid codes for about two bytes,
+  // so the last drop lies a few bytes before the first failure.
+  static constexpr std::int64_t kBack = 32;         // how far before a failure a drop is looked for
+  static constexpr std::int64_t kConfirm = 24;      // clean bytes that confirm a reading
+  static constexpr std::int64_t kMaxWindow = 256;  // longest stretch searched at once
+  static constexpr std::size_t kBeam = 32;
+  static constexpr int kMaxEvents = 48;
+  static constexpr int kMaxSlack = 3;  // extra drops a reading may carry over the best
+  static constexpr std::int64_t kCheckEvery = 32;
+  static constexpr std::size_t kCheckRing = 8;
+  static constexpr std::size_t kBlock = 1 << 16;
+  static constexpr std::int64_t kKeep = 2 * kBack + 2 * kCheckEvery;
+
+  struct State {
+    std::int64_t at = -1;  // the position this state is before
+    int shift = 0;
+    PackedCounters counters{};
+  };
+  struct Event {
+    std::int32_t offset;  // from the window's start
+    std::uint8_t shift;   // the shift from here on
+    bool drop;            // bytes were dropped just before this one
+    bool resync;          // the code here was taken against its counter
+  };
+  // The events of all readings of one search, each linked to the one
+  // before it on its reading.
+  struct EventLink {
+    Event event;
+    std::int32_t previous;
+  };
+  struct Reading {
+    int shift = 0;
+    int cost = 0;  // drop points
+    int penalty = 0;
+    int events = 0;
+    std::int32_t lastEvent = -1;  // in links_
+    std::uint8_t beforeLast = '.', last = ' ';
+    PackedCounters counters{};
+  };
+  enum class Search { kFound, kDied, kNoise };
+
+  // A drop weighs as much as a few unlikely characters: fewer drops win
+  // unless they cost a run of noise.
+  static constexpr int kDropWeight = 16;
+  static constexpr int kResyncWeight = 16;
+  static int Score(const Reading& r) { return r.cost * kDropWeight + r.penalty; }
+
+  std::uint8_t Code(std::int64_t t, int shift) const {
+    return static_cast<std::uint8_t>(enc_[static_cast<std::size_t>(t - lo_)] -
+                                     mix_[static_cast<std::size_t>((t + shift) % kMixCycle)]);
+  }
+  bool ReadAt(std::int64_t t, int shift, PackedCounters& counters, std::uint8_t& byte) const {
+    return book_.Read(Code(t, shift), counters, byte);
+  }
+  // Decodes from cur_ up to `limit`, searching where a code fails. False
+  // when the file is rejected.
+  bool Advance(std::int64_t limit, std::int64_t available);
+  bool Repair(std::int64_t failure, std::int64_t available);
+  Search Window(const State& root, std::int64_t failure, std::int64_t available, int slack);
+  State StateAt(std::int64_t t) const;
+  void Flush(std::int64_t upTo);
+
+  std::FILE* input_;
+  std::FILE* output_;
+  const Progress& progress_;
+  const std::array<std::uint8_t, kMixCycle> mix_;
+  const int period_;
+  const CodeBook& book_;
+  const TextModel& model_;
+
+  std::vector<std::uint8_t> enc_, dec_;
+  std::int64_t lo_ = 0;       // position of enc_[0]
+  std::int64_t written_ = 0;  // decoded bytes already written out
+  std::int64_t cur_ = 0;      // next position to decode
+  State state_;               // before cur_
+  State floor_;               // nothing before floor_.at is searched again
+  std::array<State, kCheckRing> checks_{};
+  std::vector<Reading> beam_, next_;
+  std::vector<std::size_t> order_;
+  std::vector<EventLink> links_;
+  std::int64_t windowEnd_ = 0;  // where the last search stopped
+  std::int64_t dropPoints_ = 0;
+  std::int64_t searchedSpan_ = 0;     // bytes read by searches
+  std::int64_t searchedPenalty_ = 0;  // and how unlike text they were
+};
+
+FrequencyDecoder::State FrequencyDecoder::StateAt(std::int64_t t) const {
+  // The latest saved state at or before t, then decode forward with the
+  // shift that has held since the floor.
+  State s = floor_;
+  const State& check = checks_[static_cast<std::size_t>(t / kCheckEvery) % kCheckRing];
+  const std::int64_t c = t / kCheckEvery * kCheckEvery;
+  if (check.at == c && c >= floor_.at) s = check;
+  for (std::int64_t i = s.at; i < t; ++i) {
+    std::uint8_t b = 0;
+    ReadAt(i, s.shift, s.counters, b);
+  }
+  s.at = t;
+  return s;
+}
+
+bool FrequencyDecoder::Advance(std::int64_t limit, std::int64_t available) {
+  while (cur_ < limit) {
+    const std::size_t base = static_cast<std::size_t>(cur_ - lo_);
+    std::size_t mixAt = static_cast<std::size_t>((cur_ + state_.shift) % kMixCycle);
+    std::int64_t t = cur_;
+    bool failed = false;
+    for (; t < limit; ++t) {
+      if (t % kCheckEvery == 0) {
+        State& check = checks_[static_cast<std::size_t>(t / kCheckEvery) % kCheckRing];
+        check.at = t, check.shift = state_.shift, check.counters = state_.counters;
+      }
+      const std::size_t i = base + static_cast<std::size_t>(t - cur_);
+      const auto code = static_cast<std::uint8_t>(enc_[i] - mix_[mixAt]);
+      if (++mixAt == kMixCycle) mixAt = 0;
+      if (!book_.Read(code, state_.counters, dec_[i])) {
+        failed = true;
+        break;
+      }
+    }
+    cur_ = t;
+    state_.at = t;
+    if (failed && !Repair(t, available)) return false;
+  }
+  return true;
+}
+
+bool FrequencyDecoder::Repair(std::int64_t failure, std::int64_t available) {
+  const std::int64_t start = std::max(floor_.at, failure - kBack);
+  const State root = StateAt(start);
+  // A reading that needs more drops than the best one can still be the
+  // right one once the best dies; when every reading died, allow more.
+  for (int slack = 1; slack <= kMaxSlack; ++slack) {
+    const Search found = Window(root, failure, available, slack);
+    if (found == Search::kFound) break;
+    if (found == Search::kNoise || slack == kMaxSlack) return false;
+  }
+  // The end of the window is not confirmed yet: a drop just before it may
+  // still hide behind codes that happen to check. Keep the lead's reading
+  // up to kConfirm bytes before the end, and go on from there.
+  const std::int64_t end =
+      windowEnd_ == available ? windowEnd_ : std::max(failure + 1, windowEnd_ - kConfirm);
+  std::vector<Event> events;
+  for (std::int32_t l = beam_.front().lastEvent; l >= 0; l = links_[static_cast<std::size_t>(l)].previous)
+    events.push_back(links_[static_cast<std::size_t>(l)].event);
+  std::reverse(events.begin(), events.end());
+  State s = root;
+  std::size_t e = 0;
+  int drops = 0;
+  for (std::int64_t i = start; i < end; ++i) {
+    std::uint8_t& byte = dec_[static_cast<std::size_t>(i - lo_)];
+    const Event* ev = e < events.size() && start + events[e].offset == i ? &events[e++] : nullptr;
+    if (ev) {
+      s.shift = ev->shift;
+      drops += ev->drop;
+    }
+    if (ev && ev->resync)
+      book_.Resync(Code(i, s.shift), s.counters, byte);
+    else
+      ReadAt(i, s.shift, s.counters, byte);
+  }
+  s.at = end;
+  dropPoints_ += drops;
+  searchedSpan_ += windowEnd_ - start;
+  searchedPenalty_ += beam_.front().penalty;
+  state_ = s;
+  floor_ = s;
+  cur_ = end;
+  return true;
+}
+
+FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_t failure,
+                                                  std::int64_t available, int slack) {
+  const std::int64_t start = root.at;
+  beam_.assign(1, Reading{});
+  links_.clear();
+  beam_[0].shift = root.shift;
+  beam_[0].counters = root.counters;
+  if (start > lo_) beam_[0].last = dec_[static_cast<std::size_t>(start - 1 - lo_)];
+  if (start > lo_ + 1) beam_[0].beforeLast = dec_[static_cast<std::size_t>(start - 2 - lo_)];
+
+  std::int64_t t = start;
+  for (; t < available; ++t) {
+    // Reading on without a drop cannot pass the failure, so until then
+    // the best reading counts as one drop more.
+    const int best = beam_.front().cost;
+    const int allowed = (t <= failure ? std::max(best, 1) : best) + slack;
+    next_.clear();
+    for (const Reading& r : beam_) {
+      for (int k = 0; k < period_; ++k) {
+        const bool drop = k != 0;
+        if (drop && (r.cost + 1 > allowed || r.events == kMaxEvents)) break;
+        const int shift = (r.shift + k) % period_;
+        PackedCounters counters = r.counters;
+        std::uint8_t b = 0;
+        bool resync = false;
+        if (!ReadAt(t, shift, counters, b)) {
+          // An earlier misreading may have left a counter wrong; a reading
+          // can take the code as it stands, at a price, and together with
+          // a drop only as a last resort.
+          resync = (!drop || slack == kMaxSlack) && r.events < kMaxEvents &&
+                   book_.Resync(Code(t, shift), counters, b);
+          if (!resync) continue;
+        }
+        Reading& n = next_.emplace_back(r);
+        n.counters = counters;
+        if (resync) n.penalty += kResyncWeight;
+        if (drop || resync) {
+          n.shift = shift;
+          n.cost += drop;
+          ++n.events;
+          links_.push_back({{static_cast<std::int32_t>(t - start), static_cast<std::uint8_t>(shift), drop, resync},
+                            n.lastEvent});
+          n.lastEvent = static_cast<std::int32_t>(links_.size() - 1);
+        }
+        n.penalty += model_.Cost(n.beforeLast, n.last, b);
+        n.beforeLast = n.last;
+        n.last = b;
+      }
+    }
+    if (next_.empty()) return Search::kDied;
+    // Readings in the same state go on alike: keep the best of each.
+    order_.resize(next_.size());
+    std::iota(order_.begin(), order_.end(), 0);
+    auto better = [this](std::size_t a, std::size_t b) {
+      const int sa = Score(next_[a]), sb = Score(next_[b]);
+      return sa != sb ? sa < sb : a < b;
+    };
+    std::sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+      if (next_[a].shift != next_[b].shift) return next_[a].shift < next_[b].shift;
+      const int c = std::memcmp(next_[a].counters.data(), next_[b].counters.data(), next_[a].counters.size());
+      if (c != 0) return c < 0;
+      return better(a, b);
+    });
+    auto same = [this](std::size_t a, std::size_t b) {
+      return next_[a].shift == next_[b].shift && next_[a].counters == next_[b].counters;
+    };
+    order_.erase(std::unique(order_.begin(), order_.end(), same), order_.end());
+    std::sort(order_.begin(), order_.end(), better);
+    if (order_.size() > kBeam) order_.resize(kBeam);
+    beam_.clear();
+    for (std::size_t i : order_) beam_.push_back(next_[i]);
+
+    const Reading& lead = beam_.front();
+    const std::int64_t lastEvent =
+        lead.lastEvent >= 0 ? start + links_[static_cast<std::size_t>(lead.lastEvent)].event.offset : start;
+    // A wrong key needs a drop every few bytes; real text far fewer.
+    if (lead.cost > 8 + (t + 1 - start) / 3) return Search::kNoise;
+    // Done when the lead's last drop is confirmed and no other reading is
+    // as cheap: a rival with the same count differs in a counter, which a
+    // later code may still decide.
+    const bool alone = beam_.size() == 1 || Score(beam_[1]) >= Score(lead) + kDropWeight;
+    if (t >= failure + kConfirm && t >= lastEvent + kConfirm && alone) break;
+    if (t + 1 >= failure + kMaxWindow) break;
+  }
+  windowEnd_ = std::min(t + 1, available);
+  return Search::kFound;
+}
+
+void FrequencyDecoder::Flush(std::int64_t upTo) {
+  if (upTo <= written_) return;
+  std::fwrite(dec_.data() + (written_ - lo_), 1, static_cast<std::size_t>(upTo - written_), output_);
+  written_ = upTo;
+}
+
+FrequencyDecryptResult FrequencyDecoder::Run() {
+  FrequencyDecryptResult result;
+  const std::int64_t size = StreamSize(input_);
+  if (size < 0) {
+    result.status = DecryptStatus::kRejected;
+    return result;
+  }
+  enc_.resize(kBlock + static_cast<std::size_t>(kKeep + kMaxWindow));
+  dec_.resize(enc_.size());
+  floor_.at = 0;
+  state_.at = 0;
+  std::int64_t read = 0;
+  std::size_t filled = 0;
+  bool ok = true;
+  while (ok) {
+    const auto count = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(enc_.size() - filled), size - read));
+    ReadBlock(input_, enc_.data() + filled, count);
+    filled += count;
+    read += static_cast<std::int64_t>(count);
+    const std::int64_t available = lo_ + static_cast<std::int64_t>(filled);
+    const bool last = read >= size;
+    // Leave room after every failure for the search to look ahead.
+    ok = Advance(last ? available : available - kMaxWindow, available);
+    if (progress_) progress_(std::min(cur_, size), size);
+    if (!ok || last) break;
+    // Keep what a search may go back to and rewrite; write out the rest.
+    const std::int64_t keepFrom = std::max(lo_, (cur_ - kKeep) / kCheckEvery * kCheckEvery);
+    Flush(keepFrom);
+    const auto drop = static_cast<std::size_t>(keepFrom - lo_);
+    std::memmove(enc_.data(), enc_.data() + drop, filled - drop);
+    std::memmove(dec_.data(), dec_.data() + drop, filled - drop);
+    filled -= drop;
+    lo_ = keepFrom;
+  }
+  // With a wrong key the searches run everywhere, need many drops and read
+  // unlikely characters; real text, even with many accents, neither.
+  const std::int64_t n = cur_;
+  if (ok && dropPoints_ > 2 + n / 6) ok = false;
+  if (ok && searchedSpan_ >= 16 && 2 * searchedPenalty_ > 5 * searchedSpan_) ok = false;
+  if (ok) Flush(cur_);
+  result.status = ok ? DecryptStatus::kOk : DecryptStatus::kRejected;
+  result.dropPoints = dropPoints_;
+  return result;
+}
+
 }  // namespace
 
 const std::array<FrequencyCode, 256> FrequencyCodeTable = BuildFrequencyCodeTable();
@@ -120,6 +591,11 @@ void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
     done += static_cast<std::int64_t>(count);
     if (progress) progress(done, size);
   }
+}
+
+FrequencyDecryptResult DecryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
+                                        const Progress& progress) {
+  return FrequencyDecoder(input, output, key, progress).Run();
 }
 
 }  // namespace qor

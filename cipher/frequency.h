@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "cipher/decryption.h"
 #include "cipher/key_mixing.h"
 #include "cipher/stream_io.h"
 
@@ -37,5 +38,19 @@ std::optional<std::uint8_t> NextFrequencyCode(std::uint8_t byte, FrequencyCounte
 // at the start; exactly that many bytes are read. Both streams stay open.
 void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
                       const Progress& progress = {});
+
+// The inverse: unmixes each byte by its input position, maps its code back
+// to its character and checks every cycling character's code against its
+// counter. Code 14 is the fourth "E" when E's counter stands at 3 and "F"
+// otherwise; reading E there never contradicts a later code where F would
+// not, so it is the consistent choice. Dropped bytes left no trace but moved
+// the key on; where the codes stop checking, a bounded search looks for the
+// fewest places where some bytes were dropped (only their count modulo the
+// key's period matters) that make the codes check again, ranking equal
+// counts by how plausible the text is. The kept text comes back; the dropped
+// bytes cannot. A file that needs drops almost everywhere, or reads as
+// noise, is rejected. Bounded memory; the input's size is taken once.
+FrequencyDecryptResult DecryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
+                                        const Progress& progress = {});
 
 }  // namespace qor

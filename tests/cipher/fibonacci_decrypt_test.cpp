@@ -15,17 +15,10 @@ Bytes Encrypt(const Bytes& input, const CipherKey& key) {
   return RunMethod([](std::FILE* in, std::FILE* out, const CipherKey& k) { EncryptFibonacci(in, out, k); }, input, key);
 }
 
-struct Decrypted {
-  FibonacciDecryptResult result;
-  Bytes output;
-};
+using Decrypted = test::Decrypted<FibonacciDecryptResult>;
 
 Decrypted Decrypt(const Bytes& encrypted, const CipherKey& key) {
-  Decrypted d;
-  d.output = RunMethod(
-      [&d](std::FILE* in, std::FILE* out, const CipherKey& k) { d.result = DecryptFibonacci(in, out, k); },
-      encrypted, key);
-  return d;
+  return test::RunDecryption(DecryptFibonacci, encrypted, key);
 }
 
 // Inputs that make values repeat through their whole cycles, so that the
@@ -94,15 +87,10 @@ TEST(DecryptFibonacciTest, LengthsEncryptionNeverWrites) {
 // How many of `trials` files of `size` random bytes decrypt as good with a
 // key that differs from theirs in one byte.
 int WrongKeyPasses(std::mt19937& rng, std::size_t size, int trials) {
-  std::uniform_int_distribution<int> byte(1, 255);
   int passes = 0;
   for (int trial = 0; trial < trials; ++trial) {
     const CipherKey key = RandomKey(rng);
-    CipherKey wrong = key;
-    std::uniform_int_distribution<int> index(0, key.length - 1);
-    const int j = index(rng);
-    do wrong.bytes[j] = static_cast<std::uint8_t>(byte(rng));
-    while (wrong.bytes[j] == key.bytes[j]);
+    const CipherKey wrong = test::OneByteOff(rng, key);
     if (Decrypt(Encrypt(RandomBytes(rng, size), key), wrong).result.ok()) ++passes;
   }
   return passes;

@@ -43,4 +43,14 @@ CipherKey RandomKey(std::mt19937& rng) {
 
 Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
+CipherKey OneByteOff(std::mt19937& rng, const CipherKey& key) {
+  CipherKey wrong = key;
+  std::uniform_int_distribution<int> index(0, key.length - 1), byte(1, 255);
+  std::uint8_t& b = wrong.bytes[static_cast<std::size_t>(index(rng))];
+  const std::uint8_t was = b;
+  do b = static_cast<std::uint8_t>(byte(rng));
+  while (b == was);
+  return wrong;
+}
+
 }  // namespace qor::test

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include "cipher/frequency.h"
+#include "tests/cipher/texts.h"
+
+namespace qor {
+namespace {
+
+using test::Bytes;
+using test::CodedText;
+using test::RandomKey;
+using test::RunMethod;
+using test::SpanishText;
+using test::TextEncoding;
+using test::ToBytes;
+using test::WithoutDropped;
+
+Bytes Encrypt(const Bytes& input, const CipherKey& key) {
+  return RunMethod([](std::FILE* in, std::FILE* out, const CipherKey& k) { EncryptFrequency(in, out, k); }, input, key);
+}
+
+using Decrypted = test::Decrypted<FrequencyDecryptResult>;
+
+Decrypted Decrypt(const Bytes& encrypted, const CipherKey& key) {
+  return test::RunDecryption(DecryptFrequency, encrypted, key);
+}
+
+Bytes RoundTrip(const Bytes& input, const CipherKey& key) { return Decrypt(Encrypt(input, key), key).output; }
+
+// F's code is also the fourth E's; text without F has no such choice.
+Bytes WithoutF(Bytes text) {
+  for (auto& b : text)
+    if (b == 'F') b = 'G';
+  return text;
+}
+
+TEST(DecryptFrequencyTest, CodedTextComesBackExactly) {
+  std::mt19937 rng(71);
+  std::uniform_int_distribution<int> length(0, 500);
+  for (int trial = 0; trial < 300; ++trial) {
+    const CipherKey key = RandomKey(rng);
+    const Bytes input = WithoutF(CodedText(rng, static_cast<std::size_t>(length(rng))));
+    const Decrypted d = Decrypt(Encrypt(input, key), key);
+    ASSERT_TRUE(d.result.ok()) << trial;
+    EXPECT_EQ(d.result.dropPoints, 0) << trial;
+    ASSERT_EQ(d.output, input) << trial;
+  }
+}
+
+TEST(DecryptFrequencyTest, LongTextCrossesBlocks) {
+  std::mt19937 rng(72);
+  const CipherKey key("Clave77");
+  const Bytes input = WithoutF(CodedText(rng, 300000));
+  EXPECT_EQ(RoundTrip(input, key), input);
+}
+
+TEST(DecryptFrequencyTest, CodeFourteenIsTheFourthEWhileTheCounterSaysSo) {
+  const CipherKey key("ab");
+  EXPECT_EQ(RoundTrip(ToBytes("EEEEF FEEEEF"), key), ToBytes("EEEEF FEEEEF"));
+  // An F after three E's looks like the fourth E. Read so, the E after it
+  // reads as F: the counters cannot tell the two apart.
+  EXPECT_EQ(RoundTrip(ToBytes("EEEF"), key), ToBytes("EEEE"));
+  EXPECT_EQ(RoundTrip(ToBytes("EEEFE"), key), ToBytes("EEEEF"));
+  // Where a later code decides, it does: after the fourth E, E is 11 again.
+  EXPECT_EQ(RoundTrip(ToBytes("EEEEE"), key), ToBytes("EEEEE"));
+}
+
+TEST(DecryptFrequencyTest, EmptyAndAllDroppedGiveEmpty) {
+  const CipherKey key("k");
+  for (const Bytes& input : {Bytes{}, Bytes{0xE9, 0xE1, 0x7F}}) {
+    const Decrypted d = Decrypt(Encrypt(input, key), key);
+    EXPECT_TRUE(d.result.ok());
+    EXPECT_TRUE(d.output.empty());
+  }
+}
+
+TEST(DecryptFrequencyTest, SingleDropIsFoundAndCounted) {
+  // A key of 7 bytes repeats after 14 positions, so one dropped byte always
+  // moves it; the text around the drop is plain lowercase prose.
+  const CipherKey key("Pqr5tuV");
+  const std::string before = "la casa de la playa estaba cerca del mar y ", after = "n con su gente era larga";
+  const Bytes input = ToBytes(before + "\xE9" + after);
+  const Decrypted d = Decrypt(Encrypt(input, key), key);
+  ASSERT_TRUE(d.result.ok());
+  EXPECT_EQ(d.result.dropPoints, 1);
+  EXPECT_EQ(d.output, ToBytes(before + after));
+  // A drop before the first kept byte, as after a byte-order mark.
+  const Bytes marked = ToBytes("\xEF\xBB\xBF" + before);
+  const Decrypted m = Decrypt(Encrypt(marked, key), key);
+  EXPECT_EQ(m.result.dropPoints, 1);
+  EXPECT_EQ(m.output, ToBytes(before));
+}
+
+// How many of `trials` Spanish texts of `size` bytes come back as the kept
+// text exactly, and the share of kept bytes right over all of them.
+struct Rate {
+  int exact = 0;
+  double bytesRight = 0;
+};
+
+Rate MeasureRoundTrips(std::mt19937& rng, int trials, std::size_t size, TextEncoding encoding) {
+  Rate rate;
+  std::size_t right = 0, total = 0;
+  for (int trial = 0; trial < trials; ++trial) {
+    const CipherKey key = RandomKey(rng);
+    const Bytes input = SpanishText(rng, size, encoding);
+    const Bytes kept = WithoutDropped(input);
+    const Decrypted d = Decrypt(Encrypt(input, key), key);
+    EXPECT_TRUE(d.result.ok()) << trial;
+    EXPECT_EQ(d.output.size(), kept.size()) << trial;
+    rate.exact += d.output == kept;
+    for (std::size_t i = 0; i < std::min(kept.size(), d.output.size()); ++i) right += d.output[i] == kept[i];
+    total += kept.size();
+  }
+  rate.bytesRight = static_cast<double>(right) / static_cast<double>(total);
+  return rate;
+}
+
+// The texts have an accent or a ¿ ¡ every twenty bytes or so; each is a
+// place where the search must find the drop and its exact spot. Measured:
+// 79% of 200-byte texts exact in Windows-1252, 85% in UTF-8 (where each
+// accent drops two bytes), and 99.7% of all kept bytes right.
+TEST(DecryptFrequencyTest, TextWithDroppedBytesComesBackMostly) {
+  std::mt19937 rng(73);
+  const Rate windows = MeasureRoundTrips(rng, 150, 200, TextEncoding::kWindows1252);
+  EXPECT_GE(windows.exact, 105);
+  EXPECT_GE(windows.bytesRight, 0.996);
+  const Rate utf8 = MeasureRoundTrips(rng, 150, 200, TextEncoding::kUtf8);
+  EXPECT_GE(utf8.exact, 112);
+  EXPECT_GE(utf8.bytesRight, 0.996);
+  const Rate longer = MeasureRoundTrips(rng, 3, 100000, TextEncoding::kWindows1252);
+  EXPECT_GE(longer.bytesRight, 0.996);
+}
+
+TEST(DecryptFrequencyTest, WrongKeyIsRejected) {
+  std::mt19937 rng(74);
+  int rejected = 0;
+  for (int trial = 0; trial < 100; ++trial) {
+    const CipherKey key = RandomKey(rng);
+    const CipherKey wrong = test::OneByteOff(rng, key);
+    const Bytes input = SpanishText(rng, 400, TextEncoding::kWindows1252);
+    const Decrypted d = Decrypt(Encrypt(input, key), wrong);
+    rejected += !d.result.ok();
+    if (!d.result.ok()) {
+      EXPECT_TRUE(d.output.empty()) << "a short rejected file writes nothing";
+    }
+  }
+  EXPECT_GE(rejected, 97);
+}
+
+TEST(DecryptFrequencyTest, ForeignBytesAreRejected) {
+  std::mt19937 rng(75);
+  int rejected = 0;
+  for (int trial = 0; trial < 50; ++trial)
+    rejected += !Decrypt(test::RandomBytes(rng, 300), RandomKey(rng)).result.ok();
+  EXPECT_EQ(rejected, 50);
+}
+
+}  // namespace
+}  // namespace qor
