@@ -1,7 +1,7 @@
 # The two commands a newcomer needs:
 #   make run    set up, build and start the program
 #   make test   set up, build and run every test
-.PHONY: setup run test test-native test-asan bench clean
+.PHONY: setup run test test-native test-asan fuzz bench clean
 
 setup:
 	@scripts/setup
@@ -21,7 +21,10 @@ test-asan: setup
 	cmake --build --preset asan
 	ctest --preset asan
 
-test: test-native test-asan
+fuzz: setup
+	scripts/fuzz 50
+
+test: test-native test-asan fuzz
 
 bench: build-native
 	bench/run

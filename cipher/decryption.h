@@ -26,6 +26,9 @@ struct FrequencyDecryptResult {
   DecryptStatus status = DecryptStatus::kOk;
   // Places where dropped bytes had to be assumed to make the codes check.
   std::int64_t dropPoints = 0;
+  // Places where a code was taken against its counter, which an earlier
+  // misreading left wrong: the text near them may be off by a character.
+  std::int64_t counterFixes = 0;
   bool ok() const { return status == DecryptStatus::kOk; }
 };
 

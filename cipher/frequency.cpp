@@ -322,6 +322,7 @@ class FrequencyDecoder {
   std::vector<EventLink> links_;
   std::int64_t windowEnd_ = 0;  // where the last search stopped
   std::int64_t dropPoints_ = 0;
+  std::int64_t counterFixes_ = 0;
   std::int64_t searchedSpan_ = 0;     // bytes read by searches
   std::int64_t searchedPenalty_ = 0;  // and how unlike text they were
 };
@@ -395,6 +396,7 @@ bool FrequencyDecoder::Repair(std::int64_t failure, std::int64_t available) {
     if (ev) {
       s.shift = ev->shift;
       drops += ev->drop;
+      counterFixes_ += ev->resync;
     }
     if (ev && ev->resync)
       book_.Resync(Code(i, s.shift), s.counters, byte);
@@ -548,6 +550,7 @@ FrequencyDecryptResult FrequencyDecoder::Run() {
   if (ok) Flush(cur_);
   result.status = ok ? DecryptStatus::kOk : DecryptStatus::kRejected;
   result.dropPoints = dropPoints_;
+  result.counterFixes = counterFixes_;
   return result;
 }
 
