@@ -56,15 +56,13 @@ bool InputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
 termios savedTerminal;
 
 extern "C" void RestoreTerminalAndReraise(int signal) {
-  tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+  tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
   std::signal(signal, SIG_DFL);
   std::raise(signal);
 }
 
 std::optional<std::string> ReadHiddenLine(const char* prompt) {
-  std::fputs(prompt, stderr);
-  std::fflush(stderr);
-
+  // Echo goes off before the prompt shows, so nothing typed after it is echoed.
   const bool quiet = tcgetattr(STDIN_FILENO, &savedTerminal) == 0;
   struct sigaction oldInterrupt {}, oldTerminate {}, restore {};
   if (quiet) {
@@ -76,6 +74,8 @@ std::optional<std::string> ReadHiddenLine(const char* prompt) {
     noEcho.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &noEcho);
   }
+  std::fputs(prompt, stderr);
+  std::fflush(stderr);
 
   std::string line;
   bool ended = false;
@@ -90,7 +90,7 @@ std::optional<std::string> ReadHiddenLine(const char* prompt) {
   }
 
   if (quiet) {
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+    tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
     sigaction(SIGINT, &oldInterrupt, nullptr);
     sigaction(SIGTERM, &oldTerminate, nullptr);
   }
