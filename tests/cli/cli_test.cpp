@@ -91,7 +91,7 @@ TEST_F(QorTest, FrequencyMethodWithASpanishKey) {
 }
 
 TEST_F(QorTest, OverwritesAndDoesEveryFileInOrder) {
-  const std::string a = Sample("a", 100, 1), b = Sample("b.qor", 7, 2), c = Sample("c", 0);
+  const std::string a = Sample("año ñ", 100, 1), b = Sample("b.qor", 7, 2), c = Sample("c", 0);
   WriteBytes(a + ".qor", std::string(10000, 'z'));
   const Outcome o = Qor({"encrypt", "-k", "k", a, b, c});
 
