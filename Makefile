@@ -24,6 +24,7 @@ test-asan: setup
 test: test-native test-asan
 
 bench: build-native
+	build/native/bench/engine_bench
 	bench/run
 
 clean:
