@@ -126,7 +126,9 @@ FileRunResult FileRun::Finish() {
   if (readFault != FileFault::kNone) {
     result_ = {readFault, readFault == FileFault::kRead ? runError_ : 0};
   } else if (writeFailed || closeFailed) {
-    result_ = {FileFault::kWrite, closeFailed ? closeError : runError_};
+    // A failed write during the run may have happened on the method's writer
+    // thread, whose error number is not ours to read; only the close's is.
+    result_ = {FileFault::kWrite, closeFailed ? closeError : 0};
   } else {
     result_ = {};
     return result_;
