@@ -27,6 +27,7 @@ fuzz: setup
 test: test-native test-asan fuzz
 
 bench: build-native
+	build/native/bench/engine_bench
 	bench/run
 
 clean:

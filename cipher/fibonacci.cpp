@@ -1,6 +1,8 @@
 #include "cipher/fibonacci.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <vector>
 
 namespace qor {
@@ -18,17 +20,32 @@ std::uint32_t FirstFormBits(std::uint16_t mask) {
 
 std::uint32_t SecondFormBits(std::uint16_t mask) { return mask; }
 
-// Input is taken in blocks of whole mixing cycles of output: 280 input bytes
-// give 420 output bytes, and every block starts at the same place in the
-// key's pattern.
-constexpr std::size_t kBlock = 840 * 78;  // 65520 bytes in, 98280 out
+// The key's pattern over the output repeats every 420 bytes (kMixCycle).
+// The block loop mixes whole runs of 3360 output bytes, a multiple of 420
+// and of any vector width, from 2240 input bytes; every block is a whole
+// number of runs, so it starts at the same place in the pattern.
+constexpr std::size_t kMixRun = 8 * kMixCycle;         // 3360 output bytes
+constexpr std::size_t kRunInput = kMixRun / 3 * 2;     // 2240 input bytes
+constexpr std::size_t kBlock = 29 * kRunInput;         // 64960 bytes in, 97440 out
 
-// Every value's cycle of forms as one state machine over all 256 values:
-// state s is one form, already laid out for either place in a group.
+// A group as the little-endian word whose first three bytes in memory are
+// byte 0, byte 1 and byte 2 of the group.
+std::uint32_t GroupWord(std::uint32_t bits) {
+  return (bits >> 16 & 0xFF) | (bits >> 8 & 0xFF) << 8 | (bits & 0xFF) << 16;
+}
+
+// Every value's cycle of forms as one state machine over all 256 byte
+// values (before HalfTurn): state s is one form, laid out as a group word
+// for either place in a group, and the state of the value's next form.
+struct FormState {
+  std::uint32_t first;   // the form as a group's first form
+  std::uint32_t second;  // the form as a group's second form
+  std::uint32_t next;
+};
+
 struct FormMachine {
-  std::vector<std::uint32_t> first, second;
-  std::vector<std::uint16_t> next;
-  std::array<std::uint16_t, 256> start{};
+  std::vector<FormState> states;
+  std::array<std::uint32_t, 256> start{};  // by input byte
   // The value a group's first (high 12 bits) or second (low 12 bits) half
   // stands for: the sum of the weights of its digits, up to 376.
   std::array<std::uint16_t, 4096> firstValue{}, secondValue{};
@@ -43,11 +60,12 @@ struct FormMachine {
     const RepresentationCycles& cycles = RepresentationCycles::Get();
     for (int v = 0; v < 256; ++v) {
       const auto& cycle = cycles.Cycle(v);
-      start[v] = static_cast<std::uint16_t>(first.size());
+      std::int32_t byte = v;
+      HalfTurn(byte);  // the input byte that turns into v
+      start[byte] = static_cast<std::uint32_t>(states.size());
       for (std::size_t k = 0; k < cycle.size(); ++k) {
-        first.push_back(FirstFormBits(cycle[k]));
-        second.push_back(SecondFormBits(cycle[k]));
-        next.push_back(static_cast<std::uint16_t>(k + 1 < cycle.size() ? first.size() : start[v]));
+        const auto next = static_cast<std::uint32_t>(k + 1 < cycle.size() ? states.size() + 1 : start[byte]);
+        states.push_back({GroupWord(FirstFormBits(cycle[k])), GroupWord(SecondFormBits(cycle[k])), next});
       }
     }
   }
@@ -58,15 +76,27 @@ const FormMachine& Machine() {
   return machine;
 }
 
-// The amounts (mod 256) that MixTriplet adds to output bytes 0..419.
-std::array<std::uint8_t, kMixCycle> TripletMixPattern(const CipherKey& key) {
-  std::array<std::uint8_t, kMixCycle> pattern{};
-  for (int g = 0; g < kMixCycle / 3; ++g) {
+// What MixTriplet adds to each byte of a run of output.
+std::array<std::uint8_t, kMixRun> TripletMixPattern(const CipherKey& key) {
+  std::array<std::uint8_t, kMixRun> pattern{};
+  for (std::size_t g = 0; g < kMixRun / 3; ++g) {
     FibonacciGroup zero{};
-    MixTriplet(zero, 2 * g + 2, key);
-    std::copy(zero.begin(), zero.end(), pattern.begin() + 3 * g);
+    MixTriplet(zero, static_cast<std::int64_t>(2 * g + 2), key);
+    std::copy(zero.begin(), zero.end(), pattern.begin() + static_cast<std::ptrdiff_t>(3 * g));
   }
   return pattern;
+}
+
+// Writes the group's three bytes at o, and a fourth that the next group
+// overwrites (the buffer has room for it).
+inline void StoreGroup(std::uint8_t* o, std::uint32_t word) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(o, &word, 4);
+  } else {
+    o[0] = static_cast<std::uint8_t>(word);
+    o[1] = static_cast<std::uint8_t>(word >> 8);
+    o[2] = static_cast<std::uint8_t>(word >> 16);
+  }
 }
 
 }  // namespace
@@ -100,9 +130,11 @@ void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
   const std::int64_t size = StreamSize(input);
   const FormMachine& m = Machine();
   const auto mix = TripletMixPattern(key);
-  std::array<std::uint16_t, 256> state = m.start;  // every record all zero
-  // Two spare bytes take the filler of an odd or empty input.
-  std::vector<std::uint8_t> in(kBlock + 2), out(kBlock / 2 * 3 + 3);
+  std::array<std::uint32_t, 256> state = m.start;  // every record all zero
+  // Two spare input bytes take the filler of an odd or empty input; the
+  // output has room for the last group's spare fourth byte and a whole run.
+  std::vector<std::uint8_t> in(kBlock + 2);
+  BlockWriter writer(output, kBlock / 2 * 3 + kMixRun, FibonacciOutputLength(size));
 
   std::int64_t done = 0;
   bool last = false;
@@ -120,22 +152,20 @@ void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
       count += count % 2 == 1 ? 1 : 2;
       outCount += 2;
     }
-    std::uint8_t* o = out.data();
+    std::uint8_t* const out = writer.Buffer();
+    std::uint8_t* o = out;
     for (std::size_t i = 0; i < count; i += 2, o += 3) {
-      const std::uint16_t a = state[in[i] ^ 0x80];
-      state[in[i] ^ 0x80] = m.next[a];
-      const std::uint16_t b = state[in[i + 1] ^ 0x80];
-      state[in[i + 1] ^ 0x80] = m.next[b];
-      const std::uint32_t bits = m.first[a] | m.second[b];
-      o[0] = static_cast<std::uint8_t>(bits >> 16);
-      o[1] = static_cast<std::uint8_t>(bits >> 8);
-      o[2] = static_cast<std::uint8_t>(bits);
+      const FormState& a = m.states[state[in[i]]];
+      state[in[i]] = a.next;
+      const FormState& b = m.states[state[in[i + 1]]];
+      state[in[i + 1]] = b.next;
+      StoreGroup(o, a.first | b.second);
     }
-    for (std::size_t base = 0; base < outCount; base += kMixCycle) {
-      const std::size_t end = std::min(outCount, base + kMixCycle);
-      for (std::size_t i = base; i < end; ++i) out[i] = static_cast<std::uint8_t>(out[i] + mix[i - base]);
+    for (std::size_t run = 0; run < outCount; run += kMixRun) {
+      std::uint8_t* r = out + run;
+      for (std::size_t i = 0; i < kMixRun; ++i) r[i] = static_cast<std::uint8_t>(r[i] + mix[i]);
     }
-    std::fwrite(out.data(), 1, outCount, output);
+    writer.Write(outCount);
     if (progress) progress(std::min(done, std::max<std::int64_t>(size, 0)), size);
   }
 }
@@ -155,45 +185,49 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
 
   const FormMachine& m = Machine();
   const auto mix = TripletMixPattern(key);
-  std::array<std::uint16_t, 256> state = m.start;
-  constexpr std::size_t kInBlock = kBlock / 2 * 3;  // whole groups, whole mixing cycles
+  std::array<std::uint32_t, 256> state = m.start;
+  constexpr std::size_t kInBlock = kBlock / 2 * 3;  // whole groups, whole mixing runs
   std::vector<std::uint8_t> in(kInBlock), out(kBlock);
 
   // Checks one form against the current form of its value and steps that
-  // value on; false when no value has this form now.
-  auto take = [&](std::uint32_t half, const std::array<std::uint16_t, 4096>& valueOf,
-                  const std::vector<std::uint32_t>& laidOut, std::uint32_t bits, std::uint8_t*& o) {
+  // value on; false when no value has this form now. `laid` is the form as
+  // a group word, `half` its 12 digit bits.
+  auto take = [&](std::uint32_t half, const std::array<std::uint16_t, 4096>& valueOf, std::uint32_t laid,
+                  std::uint32_t FormState::*place, std::uint8_t*& o) {
     const std::uint16_t v = valueOf[half];
-    if (v > 255 || laidOut[state[v]] != bits) return false;
-    state[v] = m.next[state[v]];
-    *o++ = static_cast<std::uint8_t>(v ^ 0x80);
+    if (v > 255) return false;
+    const auto byte = static_cast<std::uint8_t>(v ^ 0x80);
+    const FormState& expected = m.states[state[byte]];
+    if (expected.*place != laid) return false;
+    state[byte] = expected.next;
+    *o++ = byte;
     return true;
   };
 
   for (std::int64_t done = 0; done < size;) {
     const auto count = static_cast<std::size_t>(std::min<std::int64_t>(kInBlock, size - done));
     ReadBlock(input, in.data(), count);
-    for (std::size_t base = 0; base < count; base += kMixCycle) {
-      const std::size_t end = std::min(count, base + kMixCycle);
-      for (std::size_t i = base; i < end; ++i) in[i] = static_cast<std::uint8_t>(in[i] - mix[i - base]);
+    for (std::size_t run = 0; run < count; run += kMixRun) {
+      const std::size_t end = std::min(count, run + kMixRun);
+      for (std::size_t i = run; i < end; ++i) in[i] = static_cast<std::uint8_t>(in[i] - mix[i - run]);
     }
     const std::size_t whole = count / 3 * 3;
     std::uint8_t* o = out.data();
     for (std::size_t i = 0; i < whole; i += 3) {
       const std::uint32_t bits = (std::uint32_t{in[i]} << 16) | (std::uint32_t{in[i + 1]} << 8) | in[i + 2];
       std::uint8_t* const group = o;
-      if (!take(bits >> 12, m.firstValue, m.first, bits & 0xFFF000u, o) ||
-          !take(bits & 0xFFFu, m.secondValue, m.second, bits & 0xFFFu, o)) {
+      if (!take(bits >> 12, m.firstValue, GroupWord(bits & 0xFFF000u), &FormState::first, o) ||
+          !take(bits & 0xFFFu, m.secondValue, GroupWord(bits & 0xFFFu), &FormState::second, o)) {
         std::fwrite(out.data(), 1, static_cast<std::size_t>(group - out.data()), output);
         return reject(done + static_cast<std::int64_t>(i));
       }
     }
     if (whole < count) {
-      // The cut last group: a whole first form, then the filler (value 128)
-      // of which only digits 11..8 were kept.
+      // The cut last group: a whole first form, then the filler (input
+      // byte 0) of which only digits 11..8 were kept.
       const std::uint32_t bits = (std::uint32_t{in[whole]} << 16) | (std::uint32_t{in[whole + 1]} << 8);
-      const bool firstChecks = take(bits >> 12, m.firstValue, m.first, bits & 0xFFF000u, o);
-      if (!firstChecks || (m.second[state[128]] & 0xF00u) != (bits & 0xF00u)) {
+      const bool firstChecks = take(bits >> 12, m.firstValue, GroupWord(bits & 0xFFF000u), &FormState::first, o);
+      if (!firstChecks || (m.states[state[0]].second & GroupWord(0xF00u)) != GroupWord(bits & 0xF00u)) {
         std::fwrite(out.data(), 1, static_cast<std::size_t>(o - out.data()) - (firstChecks ? 1 : 0), output);
         return reject(done + static_cast<std::int64_t>(whole));
       }

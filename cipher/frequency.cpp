@@ -44,42 +44,16 @@ constexpr std::array<FrequencyCode, 256> BuildFrequencyCodeTable() {
 // every block starts at the same place in the key's pattern.
 constexpr std::size_t kBlock = kMixCycle * 156;  // 65520 bytes
 
-// The counters of all bytes as one state machine: state s gives a code and
-// the state that follows; every byte value starts at its first code's state.
-// One shared state stands for all dropped bytes.
-struct CodeMachine {
-  std::vector<std::uint8_t> code, keep;
-  std::vector<std::uint16_t> next;
-  std::array<std::uint16_t, 256> start{};
-
-  CodeMachine() {
-    const auto dropped = Add(0, 0);
-    next[dropped] = dropped;
-    for (int b = 0; b < 256; ++b) {
-      const FrequencyCode& c = FrequencyCodeTable[b];
-      if (c.Dropped()) {
-        start[b] = dropped;
-        continue;
-      }
-      start[b] = static_cast<std::uint16_t>(code.size());
-      for (int k = 0; k < c.cycle; ++k) {
-        const auto s = Add(static_cast<std::uint8_t>(c.first + k), 1);
-        next[s] = static_cast<std::uint16_t>(k + 1 < c.cycle ? s + 1 : start[b]);
-      }
-    }
+// The table as the block loop reads it, one word per byte value: the first
+// code in bits 0-7, the cycle length in bits 8-15 (1 for a dropped byte, so
+// that its counter stays 0) and whether it is written in bit 16.
+std::array<std::uint32_t, 256> PackedTable() {
+  std::array<std::uint32_t, 256> packed{};
+  for (int b = 0; b < 256; ++b) {
+    const FrequencyCode& c = FrequencyCodeTable[b];
+    packed[b] = c.Dropped() ? 1u << 8 : c.first | std::uint32_t{c.cycle} << 8 | 1u << 16;
   }
-
-  std::uint16_t Add(std::uint8_t c, std::uint8_t kept) {
-    code.push_back(c);
-    keep.push_back(kept);
-    next.push_back(0);
-    return static_cast<std::uint16_t>(code.size() - 1);
-  }
-};
-
-const CodeMachine& Machine() {
-  static const CodeMachine machine;
-  return machine;
+  return packed;
 }
 
 
@@ -572,25 +546,32 @@ void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
   const std::int64_t size = StreamSize(input);
   if (size <= 0) return;
 
-  const CodeMachine& m = Machine();
+  static const std::array<std::uint32_t, 256> table = PackedTable();
   const auto mix = StreamMixPattern(key);
-  std::array<std::uint16_t, 256> state = m.start;  // every counter at 0
-  std::vector<std::uint8_t> in(kBlock), out(kBlock);
+  // The counters live in words of their own: the next value is worked out
+  // from the counter alone, so a run of equal bytes waits on no table load.
+  std::array<std::uint32_t, 256> counter{};
+  std::vector<std::uint8_t> in(kBlock);
+  BlockWriter writer(output, kBlock, size);
 
   for (std::int64_t done = 0; done < size;) {
     const auto count = static_cast<std::size_t>(std::min<std::int64_t>(kBlock, size - done));
     ReadBlock(input, in.data(), count);
+    std::uint8_t* const out = writer.Buffer();
     std::size_t written = 0;
     for (std::size_t base = 0; base < count; base += kMixCycle) {
       const std::size_t end = std::min(count, base + kMixCycle);
       for (std::size_t i = base; i < end; ++i) {
-        const std::uint16_t s = state[in[i]];
-        state[in[i]] = m.next[s];
-        out[written] = static_cast<std::uint8_t>(m.code[s] + mix[i - base]);
-        written += m.keep[s];
+        const std::uint8_t b = in[i];
+        const std::uint32_t t = table[b];
+        const std::uint32_t k = counter[b];
+        const std::uint32_t n = k + 1;
+        counter[b] = n == (t >> 8 & 0xFF) ? 0 : n;
+        out[written] = static_cast<std::uint8_t>(t + k + mix[i - base]);
+        written += t >> 16;
       }
     }
-    std::fwrite(out.data(), 1, written, output);
+    writer.Write(written);
     done += static_cast<std::int64_t>(count);
     if (progress) progress(done, size);
   }
