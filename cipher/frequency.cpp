@@ -148,7 +148,7 @@ class TextModel {
         {0, 5, 4, 0, 0, 2, 1, 0},  // after a lowercase letter
         {0, 1, 4, 0, 0, 2, 1, 0},  // after an uppercase letter
         {4, 4, 0, 0, 0, 1, 1, 0},  // after a digit
-        {0, 1, 0, 2, 4, 1, 2, 0},  // after a space
+        {0, 1, 0, 3, 4, 1, 2, 0},  // after a space
         {3, 3, 2, 0, 2, 2, 0, 0},  // after , . ; : ? ! ) "
         {1, 1, 1, 1, 2, 2, 1, 0},  // after another mark
         {1, 0, 1, 1, 3, 1, 0, 0},  // after a line end or tab
@@ -176,10 +176,10 @@ class TextModel {
   static std::uint8_t Alone(std::uint8_t b) {
     static constexpr const char* kRareLetters = "bfghjkqvwxyz";
     if (b == ' ' || (b >= 'a' && b <= 'z' && !std::strchr(kRareLetters, b))) return 0;
-    if ((b >= 'a' && b <= 'z') || b == 0xF1 || b == ',' || b == '.' || b == '\n' || b == '\r') return 1;
-    if ((b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9')) return 2;
-    if (b == 0xD1 || b == '\t' || b == ';' || b == ':' || b == '(' || b == ')' || b == '"' || b == '\'' ||
-        b == '-' || b == '?' || b == '!')
+    if ((b >= 'a' && b <= 'z') || b == ',' || b == '.' || b == '\n' || b == '\r') return 1;
+    if ((b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '?' || b == '!') return 2;
+    if (b == 0xF1 || b == 0xD1 || b == '\t' || b == ';' || b == ':' || b == '(' || b == ')' || b == '"' || b == '\'' ||
+        b == '-')
       return 3;
     if (b < 0x20) return 9;
     return 5;

@@ -18,5 +18,7 @@ struct Command {
 };
 
 Command AddEncryptCommand(CLI::App& app);
+Command AddDecryptCommand(CLI::App& app);
+Command AddVerifyCommand(CLI::App& app);
 
 }  // namespace qor::cli

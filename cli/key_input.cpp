@@ -153,4 +153,12 @@ std::optional<std::string> CheckKey(const std::string& utf8, std::string& error)
   return text.bytes;
 }
 
+std::optional<CipherKey> ObtainKey(const std::optional<std::string>& given, std::string& error) {
+  const std::optional<std::string> text = given ? given : ReadKeyText(error);
+  if (!text) return std::nullopt;
+  const std::optional<std::string> bytes = CheckKey(*text, error);
+  if (!bytes) return std::nullopt;
+  return CipherKey(*bytes);
+}
+
 }  // namespace qor::cli

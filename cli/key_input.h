@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "cipher/key_mixing.h"
+
 namespace qor::cli {
 
 // Without echo, twice, when standard input is a terminal; otherwise one line
@@ -14,5 +16,9 @@ std::optional<std::string> ReadKeyText(std::string& error);
 // The key's Windows-1252 bytes: 1 to 7 characters, each with a Windows-1252
 // byte. No value, with `error` set, otherwise.
 std::optional<std::string> CheckKey(const std::string& utf8, std::string& error);
+
+// The key of a command: `given` from its option, else typed or read as
+// above, then checked. No value, with `error` set, when there is none.
+std::optional<CipherKey> ObtainKey(const std::optional<std::string>& given, std::string& error);
 
 }  // namespace qor::cli

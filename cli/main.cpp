@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "qor " QOR_VERSION);
   app.require_subcommand(1);
 
-  const std::vector<qor::cli::Command> commands = {qor::cli::AddEncryptCommand(app)};
+  const std::vector<qor::cli::Command> commands = {qor::cli::AddEncryptCommand(app), qor::cli::AddDecryptCommand(app),
+                                                   qor::cli::AddVerifyCommand(app)};
 
   const std::vector<std::string> arguments = Arguments(argc, argv);
   std::vector<const char*> pointers;

@@ -9,7 +9,6 @@
 #include "job/text_encoding.h"
 
 namespace qor {
-namespace {
 
 std::filesystem::path PathOf(const std::string& name) {
 #ifdef _WIN32
@@ -19,6 +18,8 @@ std::filesystem::path PathOf(const std::string& name) {
   return std::filesystem::path(name);
 #endif
 }
+
+namespace {
 
 // Removes an output left incomplete. Only a regular file is removed: a name
 // that leads to a device (a link to one, say) is left alone.
@@ -80,14 +81,14 @@ bool FileRun::OpenInput(const std::string& name) {
   return true;
 }
 
-bool FileRun::OpenOutput(const std::string& name) {
+bool FileRun::OpenOutput(const std::string& name, bool exclusive) {
   // Opening "wb" empties the file: the input must not be behind the name.
   if (IsSameFile(name, inputName_)) {
     result_ = {FileFault::kOutputIsInput, 0};
     return false;
   }
   errno = 0;
-  output_ = OpenFile(name, "wb");
+  output_ = OpenFile(name, exclusive ? "wbx" : "wb");
   if (output_ == nullptr) {
     result_ = {FileFault::kOpenOutput, errno};
     return false;
@@ -102,7 +103,7 @@ void FileRun::Run(const std::function<void(std::FILE*, std::FILE*)>& method) {
   runError_ = errno;
 }
 
-FileRunResult FileRun::Finish() {
+FileRunResult FileRun::Finish(bool keepOutput) {
   // The methods never read past the size they took at the start, so an
   // end-of-file flag means the file shrank under us.
   FileFault readFault = std::ferror(input_) ? FileFault::kRead
@@ -131,7 +132,7 @@ FileRunResult FileRun::Finish() {
     result_ = {FileFault::kWrite, closeFailed ? closeError : 0};
   } else {
     result_ = {};
-    return result_;
+    if (keepOutput) return result_;
   }
   RemoveOutput(outputName_);
   return result_;

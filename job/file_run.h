@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -15,6 +16,9 @@ namespace qor {
 
 // Opens a file by its UTF-8 name, whatever characters it holds.
 std::FILE* OpenFile(const std::string& name, const char* mode);
+
+// The path of a UTF-8 file name, for std::filesystem.
+std::filesystem::path PathOf(const std::string& name);
 
 // True when both names exist and lead to one file (links included).
 bool IsSameFile(const std::string& first, const std::string& second);
@@ -49,15 +53,16 @@ class FileRun {
 
   // "rb". False on failure, with the cause in result().
   bool OpenInput(const std::string& name);
-  // "wb", after OpenInput. Refuses a name that leads to the input.
-  bool OpenOutput(const std::string& name);
+  // "wb", after OpenInput. Refuses a name that leads to the input. With
+  // `exclusive`, only creates: an existing file is left alone and refused.
+  bool OpenOutput(const std::string& name, bool exclusive = false);
 
   // Runs `method` over the open streams.
   void Run(const std::function<void(std::FILE* input, std::FILE* output)>& method);
 
   // Checks both streams, closes output then input and removes the output
-  // when the run failed. Returns the outcome.
-  FileRunResult Finish();
+  // when the run failed, or when `keepOutput` is false. Returns the outcome.
+  FileRunResult Finish(bool keepOutput = true);
 
   const FileRunResult& result() const { return result_; }
 

@@ -1,0 +1,151 @@
+// qor decrypt: each FILE.qor back into FILE; qor verify: check that FILE.qor
+// decrypts back to FILE.
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/key_input.h"
+#include "cli/messages.h"
+#include "cli/progress_line.h"
+#include "job/decryption.h"
+
+namespace qor::cli {
+namespace {
+
+constexpr char kWhatFrequencyLoses[] =
+    "The Fibonacci method gives every file back byte for byte. The frequency method cannot give back "
+    "the bytes it dropped when encrypting (DEL and every byte from 0x80 up but 0xD1 and 0xF1: in "
+    "Windows-1252 the accented letters, \xC2\xBF, \xC2\xA1 and the like; in UTF-8 every byte of a "
+    "character beyond ASCII), nor where they stood; next to such a place a character can come back "
+    "wrong where two readings need as many drops. And as an F and the fourth E of each four share a "
+    "code, an F that follows 3, 7, 11... E's can come back as E, and an E after it as F.";
+
+struct Options {
+  std::string method = "auto";
+  std::string key;
+  std::string output;
+  bool force = false;
+  std::vector<std::string> files;
+};
+
+DecryptMethod MethodOf(const std::string& name) {
+  if (name == "fibonacci") return DecryptMethod::kFibonacci;
+  if (name == "frequency") return DecryptMethod::kFrequency;
+  return DecryptMethod::kAuto;
+}
+
+std::optional<CipherKey> KeyOf(const Options& options, const CLI::Option& keyOption) {
+  std::string error;
+  std::optional<CipherKey> key =
+      ObtainKey(keyOption.count() > 0 ? std::optional<std::string>(options.key) : std::nullopt, error);
+  if (!key) Error(error);
+  return key;
+}
+
+void AddMethodAndKey(CLI::App& command, Options& options, CLI::Option*& keyOption) {
+  command.add_option("--method,-m", options.method, "auto (Fibonacci when every form checks, else frequency), "
+                                                    "fibonacci or frequency")
+      ->check(CLI::IsMember({"auto", "fibonacci", "frequency"}))
+      ->capture_default_str();
+  keyOption = command.add_option(
+      "--key,-k", options.key,
+      "1 to 7 characters; asked for on the terminal, or read as one line from standard input, when not given");
+  command.footer(kWhatFrequencyLoses);
+}
+
+std::string Decrypted(const DecryptOutcome& outcome) {
+  std::string text = MethodName(outcome.method);
+  if (outcome.method == CipherMethod::kFrequency) {
+    const std::int64_t drops = outcome.frequency.dropPoints;
+    text += ", " + std::to_string(drops) + (drops == 1 ? " place" : " places") + " where bytes had been dropped";
+  }
+  return text;
+}
+
+int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
+  if (!options.output.empty() && options.files.size() > 1) {
+    Error("-o names the output of one file only");
+    return kExitUsage;
+  }
+  const std::optional<CipherKey> key = KeyOf(options, keyOption);
+  if (!key) return kExitUsage;
+  const bool showProgress = ProgressLine::StderrIsTerminal();
+
+  int status = kExitOk;
+  for (const std::string& file : options.files) {
+    const std::string output = options.output.empty() ? DecryptedNameFor(file) : options.output;
+    if (output.empty()) {
+      Error(file + ": the name does not end in .qor; give the output's name with -o");
+      status = kExitFileFailed;
+      continue;
+    }
+    DecryptOutcome outcome;
+    {
+      ProgressLine progress(file, showProgress);
+      outcome = DecryptFile(file, output, MethodOf(options.method), *key, options.force,
+                            [&](std::int64_t done, std::int64_t total) { progress.Update(done, total); });
+    }
+    if (!outcome.file.ok()) {
+      Error(file + ": " + FileReason(outcome.file, output));
+    } else if (outcome.outputExists) {
+      Error(file + ": " + output + " exists; not replaced (--force replaces it)");
+    } else if (outcome.rejected) {
+      Error(file + ": does not decrypt with this key (a wrong key, or not a file encrypted by the " +
+            (options.method == "auto" ? std::string("methods") : options.method + " method") +
+            "); nothing written");
+    } else {
+      std::cout << output << " (" << Decrypted(outcome) << ")" << std::endl;
+      if (outcome.method == CipherMethod::kFibonacci && outcome.fibonacci.couldBeEmpty)
+        Error(file + ": an empty file gives the same two bytes; written as the single byte 0x00");
+      continue;
+    }
+    status = kExitFileFailed;
+  }
+  return status;
+}
+
+int RunVerify(const Options& options, const CLI::Option& keyOption) {
+  const std::optional<CipherKey> key = KeyOf(options, keyOption);
+  if (!key) return kExitUsage;
+  const bool showProgress = ProgressLine::StderrIsTerminal();
+  int status = kExitOk;
+  for (const std::string& file : options.files) {
+    const std::string encrypted = OutputNameFor(file);
+    VerifyOutcome outcome;
+    {
+      ProgressLine progress(encrypted, showProgress);
+      outcome = VerifyFile(file, encrypted, MethodOf(options.method), *key,
+                           [&](std::int64_t done, std::int64_t total) { progress.Update(done, total); });
+    }
+    if (!ReportVerify(file, encrypted, outcome)) status = kExitFileFailed;
+  }
+  return status;
+}
+
+}  // namespace
+
+Command AddDecryptCommand(CLI::App& app) {
+  auto options = std::make_shared<Options>();
+  CLI::App* decrypt = app.add_subcommand(
+      "decrypt", "Decrypt each FILE.qor into FILE next to it; an existing file is never replaced without --force");
+  CLI::Option* keyOption = nullptr;
+  AddMethodAndKey(*decrypt, *options, keyOption);
+  decrypt->add_option("-o,--output", options->output, "Write here instead (one FILE.qor only)");
+  decrypt->add_flag("--force", options->force, "Replace an existing output file");
+  decrypt->add_option("FILE.qor", options->files, "Files to decrypt")->required();
+  return {decrypt, [options, keyOption] { return RunDecrypt(*options, *keyOption); }};
+}
+
+Command AddVerifyCommand(CLI::App& app) {
+  auto options = std::make_shared<Options>();
+  CLI::App* verify = app.add_subcommand(
+      "verify", "Check that each FILE.qor decrypts back to FILE (make sure before deleting FILE); writes nothing");
+  CLI::Option* keyOption = nullptr;
+  AddMethodAndKey(*verify, *options, keyOption);
+  verify->add_option("FILE", options->files, "Original files; FILE.qor is read beside each")->required();
+  return {verify, [options, keyOption] { return RunVerify(*options, *keyOption); }};
+}
+
+}  // namespace qor::cli

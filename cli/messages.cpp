@@ -1,0 +1,67 @@
+#include "cli/messages.h"
+
+#include <cstring>
+#include <iostream>
+
+namespace qor::cli {
+namespace {
+
+std::string SystemReason(int error, const char* otherwise) {
+  return error != 0 ? std::strerror(error) : otherwise;
+}
+
+}  // namespace
+
+std::string FileReason(const FileRunResult& result, const std::string& output) {
+  switch (result.fault) {
+    case FileFault::kOpenInput:
+      return "could not open it: " + SystemReason(result.error, "unknown error");
+    case FileFault::kOpenOutput:
+      return "could not create " + output + ": " + SystemReason(result.error, "unknown error");
+    case FileFault::kOutputIsInput:
+      return output + " is the input file itself; not overwritten";
+    case FileFault::kRead:
+      return "could not read it: " + SystemReason(result.error, "read error");
+    case FileFault::kShrank:
+      return "could not read it: the file became shorter while it was read";
+    case FileFault::kWrite:
+      return "could not write " + output + ": " + SystemReason(result.error, "write error");
+    case FileFault::kNone:
+      break;
+  }
+  return "failed";
+}
+
+const char* MethodName(CipherMethod method) {
+  return method == CipherMethod::kFrequency ? "frequency" : "fibonacci";
+}
+
+bool ReportVerify(const std::string& original, const std::string& encrypted, const VerifyOutcome& outcome) {
+  if (!outcome.file.ok()) {
+    Error(outcome.fileName + ": " + FileReason(outcome.file, outcome.fileName));
+    return false;
+  }
+  if (outcome.rejected) {
+    Error(encrypted + ": does not decrypt with this key (a wrong key, or not a file encrypted by the method)");
+    return false;
+  }
+  if (!outcome.matches) {
+    Error(encrypted + ": does not decrypt back to " + original + " (" + MethodName(outcome.method) +
+          "; first byte not given back at offset " + std::to_string(outcome.firstDifference) + ")");
+    return false;
+  }
+  std::cout << original << ": " << encrypted << " decrypts back to it";
+  if (outcome.method == CipherMethod::kFrequency) {
+    std::cout << " (frequency: " << outcome.dropped << " dropped "
+              << (outcome.dropped == 1 ? "byte" : "bytes") << " not given back, the other " << outcome.kept
+              << " exact)";
+  } else {
+    std::cout << " (fibonacci: byte for byte)";
+  }
+  std::cout << std::endl;
+  return true;
+}
+
+void Error(const std::string& text) { std::cerr << "qor: " << text << '\n'; }
+
+}  // namespace qor::cli

@@ -1,0 +1,24 @@
+// How the commands tell what went wrong with a file.
+#pragma once
+
+#include <string>
+
+#include "job/decryption.h"
+#include "job/file_run.h"
+
+namespace qor::cli {
+
+// Why the pass from `input` into `output` failed, in words.
+std::string FileReason(const FileRunResult& result, const std::string& output);
+
+// The method's name as the commands spell it.
+const char* MethodName(CipherMethod method);
+
+// Tells the outcome of checking that `encrypted` gives back `original`: a
+// line on standard output when it does, an error otherwise. True when it does.
+bool ReportVerify(const std::string& original, const std::string& encrypted, const VerifyOutcome& outcome);
+
+// "qor: TEXT" on standard error.
+void Error(const std::string& text);
+
+}  // namespace qor::cli
