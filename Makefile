@@ -28,6 +28,7 @@ test: test-native test-asan fuzz
 
 bench: build-native
 	build/native/bench/engine_bench
+	build/native/bench/decrypt_throughput 32
 	bench/run
 
 clean:
