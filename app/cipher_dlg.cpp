@@ -1,0 +1,76 @@
+#include "app/cipher_dlg.h"
+
+#include "app/dialog_job_host.h"
+#include "job/encryption_job.h"
+
+CCipherDlg::CCipherDlg(CWnd* pParent) : CDialog(CCipherDlg::IDD, pParent) {
+  m_strKey = "";
+  m_strFileName = "";
+  m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+  m_bFibonacci = 0;
+  m_bFrequency = 0;
+  m_bFileChosen = FALSE;
+}
+
+CCipherDlg::~CCipherDlg() = default;
+
+void CCipherDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_KEY, m_strKey);
+  DDV_MaxChars(pDX, m_strKey, 7);
+  DDX_Text(pDX, IDC_FILE_NAME, m_strFileName);
+}
+
+BEGIN_MESSAGE_MAP(CCipherDlg, CDialog)
+  ON_BN_CLICKED(IDC_SELECT_FILE, OnSelectFile)
+  ON_BN_CLICKED(IDC_ENCRYPT, OnEncrypt)
+  ON_BN_CLICKED(IDC_FIBONACCI, OnFibonacci)
+  ON_BN_CLICKED(IDC_FREQUENCY, OnFrequency)
+  ON_EN_UPDATE(IDC_KEY, OnUpdateKey)
+END_MESSAGE_MAP()
+
+BOOL CCipherDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  SetIcon(m_hIcon, TRUE);
+  SetIcon(m_hIcon, FALSE);
+
+  return TRUE;  // the dialog manager focuses the first tab stop, "Aca&bado"
+}
+
+void CCipherDlg::OnOK() { CDialog::OnOK(); }
+
+void CCipherDlg::OnSelectFile() {
+  wchar_t fileName[260] = {};
+  OPENFILENAMEW ofn = {};
+  // The classic record size, which every Windows version accepts.
+  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+  ofn.hwndOwner = nullptr;  // no owner: the dialog stays usable meanwhile
+  ofn.lpstrFilter = L"All Files (*.*)\0*.*\0";
+  ofn.nFilterIndex = 0;
+  ofn.lpstrFile = fileName;
+  ofn.nMaxFile = 260;
+  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  ofn.lpstrDefExt = L"txt";
+  if (!::GetOpenFileNameW(&ofn)) return;
+
+  m_bFileChosen = TRUE;
+  SetDlgItemText(IDC_FILE_NAME, fw::Narrow(fileName).c_str());
+}
+
+void CCipherDlg::OnEncrypt() {
+  CDialogJobHost host(*this);
+  qor::EncryptionJob(host).Run();
+}
+
+void CCipherDlg::OnFibonacci() {
+  m_bFibonacci = 1;
+  m_bFrequency = 0;
+}
+
+void CCipherDlg::OnFrequency() {
+  m_bFibonacci = 0;
+  m_bFrequency = 1;
+}
+
+void CCipherDlg::OnUpdateKey() { GetDlgItemText(IDC_KEY, m_strKey); }

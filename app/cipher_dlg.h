@@ -1,0 +1,36 @@
+// The main dialog: the user's entries (file, key, method) and the buttons
+// that choose a file and run encryption jobs.
+#pragma once
+
+#include "framework/framework.h"
+#include "res/resource.h"
+
+class CCipherDlg : public CDialog {
+ public:
+  explicit CCipherDlg(CWnd* pParent = nullptr);
+  ~CCipherDlg() override;
+
+  enum { IDD = IDD_MAIN_DIALOG };
+
+  // The entries the encryption job reads.
+  int m_bFrequency;
+  int m_bFibonacci;
+  BOOL m_bFileChosen;
+  CString m_strKey;
+  CString m_strFileName;
+
+ protected:
+  HICON m_hIcon;
+
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+
+  void OnSelectFile();
+  void OnEncrypt();
+  void OnFibonacci();
+  void OnFrequency();
+  void OnUpdateKey();
+
+  DECLARE_MESSAGE_MAP()
+};
