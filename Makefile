@@ -29,6 +29,7 @@ test-windows: build-native
 test: test-native test-asan test-windows
 
 bench: build-native
+	build/native/bench/engine_bench
 	bench/run
 
 clean:

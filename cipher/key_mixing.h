@@ -25,14 +25,14 @@ struct CipherKey {
 // key.length must be at least 1.
 void MixStreamByte(std::uint8_t& code, std::int64_t position, const CipherKey& key);
 
-// The signed amounts MixStreamByte adds, laid out for the positions 1, 2, 3, ...
-// of a run; the pattern repeats every `period` positions (2 * length for an
-// odd length, length for an even one). Used by the block loops.
-struct StreamMixPattern {
-  static constexpr int kMaxPeriod = 14;
-  std::array<std::uint8_t, kMaxPeriod> add{};  // amount to add mod 256
-  int period = 0;
-  explicit StreamMixPattern(const CipherKey& key);
-};
+// Every key's mixing repeats after a whole number of these positions (or
+// output bytes): 420 is a multiple of 2 * L and 3 * L for every length L of
+// 1 to 7. The block loops keep their blocks aligned to it and add the
+// amounts of a precomputed pattern instead of working out each byte's turn.
+inline constexpr int kMixCycle = 420;
+
+// The amounts (mod 256) that MixStreamByte adds at the positions 1..420 of a
+// run, index 0 for position 1; the pattern holds for positions 421.. again.
+std::array<std::uint8_t, kMixCycle> StreamMixPattern(const CipherKey& key);
 
 }  // namespace qor

@@ -1,0 +1,47 @@
+#include "tests/cipher/reference.h"
+
+#include "cipher/fibonacci.h"
+#include "cipher/frequency.h"
+
+namespace qor::test {
+
+void ReferenceFrequency(std::FILE* input, std::FILE* output, const CipherKey& key) {
+  FrequencyCounters counters;
+  std::int64_t position = 0;
+  const std::int64_t size = StreamSize(input);
+  while (position < size) {
+    const auto byte = static_cast<std::uint8_t>(std::getc(input));
+    ++position;
+    const auto code = NextFrequencyCode(byte, counters);
+    if (!code) continue;
+    std::uint8_t c = *code;
+    MixStreamByte(c, position, key);
+    std::putc(c, output);
+  }
+}
+
+void ReferenceFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key) {
+  RepresentationTable table{};
+  std::int64_t p = 0;
+  const std::int64_t n = StreamSize(input);
+  do {
+    FibonacciGroup group{};
+    std::int32_t x = 0, y = 0;
+    if (p < n) x = std::getc(input) & 0xFF;
+    ++p;
+    if (p < n) y = std::getc(input) & 0xFF;
+    ++p;
+    HalfTurn(x);
+    NextRepresentation(x, kFibonacciBasis, table);
+    const FibonacciDigits a = table[x];
+    HalfTurn(y);
+    NextRepresentation(y, kFibonacciBasis, table);
+    PackForms(a, table[y], group);
+    MixTriplet(group, p, key);
+    std::putc(group[0], output);
+    std::putc(group[1], output);
+    if (p <= n) std::putc(group[2], output);
+  } while (p < n);
+}
+
+}  // namespace qor::test
