@@ -43,8 +43,7 @@ void CCipherDlg::OnOK() { CDialog::OnOK(); }
 void CCipherDlg::OnSelectFile() {
   wchar_t fileName[260] = {};
   OPENFILENAMEW ofn = {};
-  // The classic record size, which every Windows version accepts.
-  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;  // the classic 76 bytes on 32-bit
   ofn.hwndOwner = nullptr;  // no owner: the dialog stays usable meanwhile
   ofn.lpstrFilter = L"All Files (*.*)\0*.*\0";
   ofn.nFilterIndex = 0;
