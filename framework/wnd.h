@@ -7,6 +7,16 @@
 #include "framework/cstring.h"
 #include "framework/message_map.h"
 
+// A RECT with its width and height.
+class CRect : public RECT {
+ public:
+  CRect() : RECT{0, 0, 0, 0} {}
+  CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  operator LPRECT() { return this; }  // NOLINT
+};
+
 class CMenu {
  public:
   HMENU m_hMenu = nullptr;
