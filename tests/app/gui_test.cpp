@@ -57,6 +57,9 @@ void CancelChooser(const Program& program) {
     return chooser && ::GetDlgItem(chooser, 0x047C);
   }));
   EXPECT_EQ(gui::WindowText(::GetDlgItem(chooser, 0x047C)), L"") << "the chooser offers no name";
+  // It has no owner, so the dialog stays usable while it is open.
+  EXPECT_EQ(::GetWindow(chooser, GW_OWNER), nullptr);
+  EXPECT_TRUE(::IsWindowEnabled(program.Dialog()));
   gui::Press(chooser, IDCANCEL);
   ASSERT_TRUE(program.WaitClosed(chooser));
 }
