@@ -4,6 +4,9 @@
 #pragma once
 
 #include <string>
+#include <utility>
+
+#include "cipher/stream_io.h"
 
 namespace qor {
 
@@ -36,11 +39,16 @@ class JobHost {
 
 class EncryptionJob {
  public:
-  explicit EncryptionJob(JobHost& host) : host_(host) {}
+  // `progress`, when given, is passed on to the method.
+  explicit EncryptionJob(JobHost& host, Progress progress = {})
+      : host_(host), progress_(std::move(progress)) {}
   void Run();
 
  private:
+  void Box(const std::string& text, const std::string& caption);
+
   JobHost& host_;
+  Progress progress_;
 };
 
 }  // namespace qor

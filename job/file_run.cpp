@@ -1,0 +1,154 @@
+#include "job/file_run.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "cipher/fibonacci.h"
+#include "cipher/frequency.h"
+#include "job/text_encoding.h"
+
+namespace qor {
+namespace {
+
+std::filesystem::path PathOf(const std::string& name) {
+#ifdef _WIN32
+  const std::u16string wide = Utf8ToUtf16(name);
+  return std::filesystem::path(std::wstring(wide.begin(), wide.end()));
+#else
+  return std::filesystem::path(name);
+#endif
+}
+
+// Removes an output left incomplete. Only a regular file is removed: a name
+// that leads to a device (a link to one, say) is left alone.
+void RemoveOutput(const std::string& name) {
+  std::error_code ec;
+  const std::filesystem::path path = PathOf(name);
+  if (std::filesystem::is_regular_file(std::filesystem::status(path, ec))) {
+    std::filesystem::remove(path, ec);
+  }
+}
+
+bool IsDirectory(const std::string& name) {
+  std::error_code ec;
+  return std::filesystem::is_directory(PathOf(name), ec);
+}
+
+}  // namespace
+
+std::FILE* OpenFile(const std::string& name, const char* mode) {
+#ifdef _WIN32
+  const std::u16string wideName = Utf8ToUtf16(name);
+  const std::u16string wideMode = Utf8ToUtf16(mode);
+  return _wfopen(reinterpret_cast<const wchar_t*>(wideName.c_str()),
+                 reinterpret_cast<const wchar_t*>(wideMode.c_str()));
+#else
+  return std::fopen(name.c_str(), mode);
+#endif
+}
+
+bool IsSameFile(const std::string& first, const std::string& second) {
+  std::error_code ec;
+  return std::filesystem::equivalent(PathOf(first), PathOf(second), ec) && !ec;
+}
+
+std::string OutputNameFor(const std::string& inputName) { return inputName + ".qor"; }
+
+FileRun::~FileRun() { Abandon(); }
+
+void FileRun::Abandon() {
+  if (output_ != nullptr) {
+    std::fclose(output_);
+    output_ = nullptr;
+    RemoveOutput(outputName_);
+  }
+  if (input_ != nullptr) {
+    std::fclose(input_);
+    input_ = nullptr;
+  }
+}
+
+bool FileRun::OpenInput(const std::string& name) {
+  errno = 0;
+  input_ = OpenFile(name, "rb");
+  if (input_ == nullptr) {
+    result_ = {FileFault::kOpenInput, errno};
+    return false;
+  }
+  inputName_ = name;
+  return true;
+}
+
+bool FileRun::OpenOutput(const std::string& name) {
+  // Opening "wb" empties the file: the input must not be behind the name.
+  if (IsSameFile(name, inputName_)) {
+    result_ = {FileFault::kOutputIsInput, 0};
+    return false;
+  }
+  errno = 0;
+  output_ = OpenFile(name, "wb");
+  if (output_ == nullptr) {
+    result_ = {FileFault::kOpenOutput, errno};
+    return false;
+  }
+  outputName_ = name;
+  return true;
+}
+
+void FileRun::Run(const std::function<void(std::FILE*, std::FILE*)>& method) {
+  errno = 0;
+  method(input_, output_);
+  runError_ = errno;
+}
+
+FileRunResult FileRun::Finish() {
+  // The methods never read past the size they took at the start, so an
+  // end-of-file flag means the file shrank under us.
+  FileFault readFault = std::ferror(input_) ? FileFault::kRead
+                        : std::feof(input_) ? FileFault::kShrank
+                                            : FileFault::kNone;
+  if (readFault == FileFault::kNone && IsDirectory(inputName_)) {
+    // Some systems open a directory for reading and give it the size 0, so
+    // the method read nothing and saw no error.
+    readFault = FileFault::kRead;
+    runError_ = EISDIR;
+  }
+
+  const bool writeFailed = std::ferror(output_) != 0;
+  errno = 0;
+  const bool closeFailed = std::fclose(output_) != 0;
+  const int closeError = errno;
+  output_ = nullptr;
+  std::fclose(input_);
+  input_ = nullptr;
+
+  if (readFault != FileFault::kNone) {
+    result_ = {readFault, readFault == FileFault::kRead ? runError_ : 0};
+  } else if (writeFailed || closeFailed) {
+    // A failed write during the run may have happened on the method's writer
+    // thread, whose error number is not ours to read; only the close's is.
+    result_ = {FileFault::kWrite, closeFailed ? closeError : 0};
+  } else {
+    result_ = {};
+    return result_;
+  }
+  RemoveOutput(outputName_);
+  return result_;
+}
+
+FileRunResult EncryptFile(const std::string& inputName, CipherMethod method,
+                          const CipherKey& key, const Progress& progress) {
+  FileRun run;
+  if (!run.OpenInput(inputName) || !run.OpenOutput(OutputNameFor(inputName))) return run.result();
+  run.Run([&](std::FILE* input, std::FILE* output) {
+    if (method == CipherMethod::kFrequency) {
+      EncryptFrequency(input, output, key, progress);
+    } else {
+      EncryptFibonacci(input, output, key, progress);
+    }
+  });
+  return run.Finish();
+}
+
+}  // namespace qor

@@ -1,0 +1,82 @@
+// One pass of a method from an input file into its output file: opening both
+// (the output never over the input itself), running the method, telling a
+// failed read or write, closing output then input, and removing an output
+// that was left incomplete. The job and the command-line tool both use it.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "cipher/key_mixing.h"
+#include "cipher/stream_io.h"
+
+namespace qor {
+
+// Opens a file by its UTF-8 name, whatever characters it holds.
+std::FILE* OpenFile(const std::string& name, const char* mode);
+
+// True when both names exist and lead to one file (links included).
+bool IsSameFile(const std::string& first, const std::string& second);
+
+// The output name: the input name with ".qor" appended, nothing removed.
+std::string OutputNameFor(const std::string& inputName);
+
+enum class FileFault {
+  kNone,
+  kOpenInput,      // the input could not be opened
+  kOpenOutput,     // the output could not be created
+  kOutputIsInput,  // the output name leads to the input itself
+  kRead,           // reading the input failed
+  kShrank,         // the input ended before the size taken at the start
+  kWrite,          // writing or closing the output failed
+};
+
+struct FileRunResult {
+  FileFault fault = FileFault::kNone;
+  int error = 0;  // the system's error number when known, else 0
+  bool ok() const { return fault == FileFault::kNone; }
+  bool ReadFailed() const { return fault == FileFault::kRead || fault == FileFault::kShrank; }
+};
+
+class FileRun {
+ public:
+  FileRun() = default;
+  FileRun(const FileRun&) = delete;
+  FileRun& operator=(const FileRun&) = delete;
+  // Whatever is still open is closed; an output not finished is removed.
+  ~FileRun();
+
+  // "rb". False on failure, with the cause in result().
+  bool OpenInput(const std::string& name);
+  // "wb", after OpenInput. Refuses a name that leads to the input.
+  bool OpenOutput(const std::string& name);
+
+  // Runs `method` over the open streams.
+  void Run(const std::function<void(std::FILE* input, std::FILE* output)>& method);
+
+  // Checks both streams, closes output then input and removes the output
+  // when the run failed. Returns the outcome.
+  FileRunResult Finish();
+
+  const FileRunResult& result() const { return result_; }
+
+ private:
+  void Abandon();
+
+  std::FILE* input_ = nullptr;
+  std::FILE* output_ = nullptr;
+  std::string inputName_;
+  std::string outputName_;
+  int runError_ = 0;
+  FileRunResult result_;
+};
+
+enum class CipherMethod { kFrequency, kFibonacci };
+
+// The whole pass for one input: opens it and OutputNameFor(it), runs the
+// method with the key, closes both and cleans up.
+FileRunResult EncryptFile(const std::string& inputName, CipherMethod method,
+                          const CipherKey& key, const Progress& progress = {});
+
+}  // namespace qor
