@@ -88,7 +88,7 @@ HWND CDialog::ModalOwner() const {
 // can turn F1 into the help command before the dialog manager sees it.
 INT_PTR CDialog::DoModal() {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  HRSRC resource = ::FindResourceW(instance, MAKEINTRESOURCEW(m_nIDTemplate), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+  HRSRC resource = ::FindResourceW(instance, MAKEINTRESOURCEW(m_nIDTemplate), RT_DIALOG);
   HGLOBAL loaded = resource ? ::LoadResource(instance, resource) : nullptr;
   auto* dialogTemplate = static_cast<LPCDLGTEMPLATEW>(loaded ? ::LockResource(loaded) : nullptr);
   if (!dialogTemplate) return -1;
