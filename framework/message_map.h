@@ -85,7 +85,7 @@ class CCmdTarget {
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                   \
   const fw::MessageMap* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
   const fw::MessageMap* theClass::GetThisMessageMap() {                          \
-    using ThisClass = theClass;                                                  \
+    using ThisClass [[maybe_unused]] = theClass;  /* an empty map names no handler */ \
     using TheBaseClass = baseClass;                                              \
     static const fw::MessageMapEntry entries[] = {
 
