@@ -1,5 +1,6 @@
 #include "app/cipher_dlg.h"
 
+#include "app/about_dlg.h"
 #include "app/dialog_job_host.h"
 #include "job/encryption_job.h"
 
@@ -22,6 +23,7 @@ void CCipherDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 BEGIN_MESSAGE_MAP(CCipherDlg, CDialog)
+  ON_WM_SYSCOMMAND()
   ON_BN_CLICKED(IDC_SELECT_FILE, OnSelectFile)
   ON_BN_CLICKED(IDC_ENCRYPT, OnEncrypt)
   ON_BN_CLICKED(IDC_FIBONACCI, OnFibonacci)
@@ -32,6 +34,21 @@ END_MESSAGE_MAP()
 BOOL CCipherDlg::OnInitDialog() {
   CDialog::OnInitDialog();
 
+  // The system keeps the low four bits of a system command for itself, and
+  // its own commands start at 0xF000.
+  ASSERT((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX);
+  ASSERT(IDM_ABOUTBOX < 0xF000);
+
+  CMenu* pSysMenu = GetSystemMenu(FALSE);
+  if (pSysMenu != nullptr) {
+    CString strAboutMenu;
+    strAboutMenu.LoadString(IDS_ABOUTBOX);
+    if (!strAboutMenu.IsEmpty()) {
+      pSysMenu->AppendMenu(MF_SEPARATOR);
+      pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+    }
+  }
+
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
 
@@ -39,6 +56,15 @@ BOOL CCipherDlg::OnInitDialog() {
 }
 
 void CCipherDlg::OnOK() { CDialog::OnOK(); }
+
+void CCipherDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+  } else {
+    CDialog::OnSysCommand(nID, lParam);
+  }
+}
 
 void CCipherDlg::OnSelectFile() {
   wchar_t fileName[260] = {};

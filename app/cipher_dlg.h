@@ -1,5 +1,6 @@
-// The main dialog: the user's entries (file, key, method) and the buttons
-// that choose a file and run encryption jobs.
+// The main dialog: the user's entries (file, key, method), the buttons that
+// choose a file and run encryption jobs, and the About item of its system
+// menu.
 #pragma once
 
 #include "framework/framework.h"
@@ -26,6 +27,7 @@ class CCipherDlg : public CDialog {
   BOOL OnInitDialog() override;
   void OnOK() override;
 
+  void OnSysCommand(UINT nID, LPARAM lParam);
   void OnSelectFile();
   void OnEncrypt();
   void OnFibonacci();

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "driver.h"
 #include "res/resource.h"
@@ -95,6 +96,58 @@ struct Control {
   int x, y, cx, cy;
 };
 
+// The dialog's size and its controls, in template order, against the
+// template's dialog units in the 8-point "MS Sans Serif" font.
+void ExpectTemplate(HWND dialog, int cx, int cy, const std::vector<Control>& controls) {
+  const gui::DialogUnits units = gui::UnitsFor(L"MS Sans Serif", 8);
+  RECT client{};
+  ::GetClientRect(dialog, &client);
+  RECT size = units.ToPixels(0, 0, cx, cy);
+  EXPECT_EQ(client.right, size.right);
+  EXPECT_EQ(client.bottom, size.bottom);
+
+  HWND child = ::GetWindow(dialog, GW_CHILD);
+  for (const Control& c : controls) {
+    ASSERT_NE(child, nullptr) << "missing control " << c.id;
+    SCOPED_TRACE(testing::Message() << "control " << c.id << " " << testing::PrintToString(std::wstring(c.className))
+                                    << " at " << c.x << ", " << c.y);
+    EXPECT_EQ(static_cast<int>(static_cast<short>(::GetDlgCtrlID(child))), c.id);
+    EXPECT_EQ(gui::ClassName(child), c.className);
+    if (c.text) {
+      EXPECT_EQ(gui::WindowText(child), c.text);
+    }
+    const DWORD childStyle = static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE));
+    const DWORD checked = WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | WS_GROUP;
+    EXPECT_EQ(childStyle & checked, (c.style | WS_CHILD | WS_VISIBLE) & checked);
+    bool iconSized = false;
+    if (c.className == std::wstring(L"Edit")) {
+      EXPECT_EQ(childStyle & (ES_PASSWORD | ES_AUTOHSCROLL), c.style & (ES_PASSWORD | ES_AUTOHSCROLL));
+      // The dialog manager turns WS_BORDER into a client edge.
+      EXPECT_TRUE((childStyle & WS_BORDER) || (::GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
+    } else if (c.className == std::wstring(L"Button")) {
+      EXPECT_EQ(childStyle & BS_TYPEMASK, c.style & BS_TYPEMASK);
+    } else {
+      EXPECT_EQ(childStyle & (SS_TYPEMASK | SS_NOPREFIX), c.style & (SS_TYPEMASK | SS_NOPREFIX));
+      if ((c.style & SS_TYPEMASK) == SS_ICON) {
+        EXPECT_NE(::SendMessageW(child, STM_GETICON, 0, 0), 0) << "an icon static with no icon";
+        iconSized = true;  // the static takes its icon's size
+      }
+    }
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    RECT expected = units.ToPixels(c.x, c.y, c.cx, c.cy);
+    EXPECT_EQ(rect.left, expected.left);
+    EXPECT_EQ(rect.top, expected.top);
+    if (!iconSized) {
+      EXPECT_EQ(rect.right, expected.right);
+      EXPECT_EQ(rect.bottom, expected.bottom);
+    }
+    child = ::GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(child, nullptr) << "more controls than the template's";
+}
+
 TEST(MainDialog, ShowsTheTemplate) {
   Program program(FreshFolder());
   HWND dialog = program.Dialog();
@@ -107,14 +160,7 @@ TEST(MainDialog, ShowsTheTemplate) {
   EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
   EXPECT_TRUE(::GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW);
 
-  const gui::DialogUnits units = gui::UnitsFor(L"MS Sans Serif", 8);
-  RECT client{};
-  ::GetClientRect(dialog, &client);
-  RECT size = units.ToPixels(0, 0, 320, 200);
-  EXPECT_EQ(client.right, size.right);
-  EXPECT_EQ(client.bottom, size.bottom);
-
-  const Control controls[] = {
+  ExpectTemplate(dialog, 320, 200, {
       {IDOK, L"Button", L"Aca&bado", BS_DEFPUSHBUTTON | WS_TABSTOP, 136, 140, 50, 14},
       {IDC_SELECT_FILE, L"Button", L"S&eleccione Archivo", BS_PUSHBUTTON | WS_TABSTOP, 46, 31, 69, 14},
       {IDC_FILE_NAME, L"Edit", L"", ES_AUTOHSCROLL | WS_TABSTOP, 122, 33, 183, 12},
@@ -126,39 +172,7 @@ TEST(MainDialog, ShowsTheTemplate) {
       {IDC_ENCRYPT, L"Button", L"&Cifrar", BS_PUSHBUTTON | WS_TABSTOP, 48, 119, 50, 14},
       {IDC_HELP_BUTTON, L"Button", L"&Ayudar", BS_PUSHBUTTON | WS_TABSTOP, 263, 7, 50, 14},
       {IDC_ABOUT_BUTTON, L"Button", L"&Sobre", BS_PUSHBUTTON | WS_TABSTOP, 203, 7, 50, 14},
-  };
-  HWND child = ::GetWindow(dialog, GW_CHILD);
-  for (const Control& c : controls) {
-    ASSERT_NE(child, nullptr) << "missing control " << c.id;
-    SCOPED_TRACE(testing::Message() << "control " << c.id << " " << testing::PrintToString(std::wstring(c.className)));
-    EXPECT_EQ(static_cast<int>(static_cast<short>(::GetDlgCtrlID(child))), c.id);
-    EXPECT_EQ(gui::ClassName(child), c.className);
-    if (c.text) {
-      EXPECT_EQ(gui::WindowText(child), c.text);
-    }
-    const DWORD childStyle = static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE));
-    const DWORD checked = WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | WS_GROUP;
-    EXPECT_EQ(childStyle & checked, (c.style | WS_CHILD | WS_VISIBLE) & checked);
-    if (c.className == std::wstring(L"Edit")) {
-      EXPECT_EQ(childStyle & (ES_PASSWORD | ES_AUTOHSCROLL), c.style & (ES_PASSWORD | ES_AUTOHSCROLL));
-      // The dialog manager turns WS_BORDER into a client edge.
-      EXPECT_TRUE((childStyle & WS_BORDER) || (::GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
-    } else if (c.className == std::wstring(L"Button")) {
-      EXPECT_EQ(childStyle & BS_TYPEMASK, c.style & BS_TYPEMASK);
-    } else {
-      EXPECT_EQ(childStyle & SS_TYPEMASK, c.style & SS_TYPEMASK);
-    }
-    RECT rect{};
-    ::GetWindowRect(child, &rect);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    RECT expected = units.ToPixels(c.x, c.y, c.cx, c.cy);
-    EXPECT_EQ(rect.left, expected.left);
-    EXPECT_EQ(rect.top, expected.top);
-    EXPECT_EQ(rect.right, expected.right);
-    EXPECT_EQ(rect.bottom, expected.bottom);
-    child = ::GetWindow(child, GW_HWNDNEXT);
-  }
-  EXPECT_EQ(child, nullptr) << "more controls than the template's";
+  });
 
   // Tab order is template order, over the tab stops only.
   const int tabOrder[] = {IDC_SELECT_FILE, IDC_FILE_NAME, IDC_KEY, IDC_ENCRYPT, IDC_HELP_BUTTON, IDC_ABOUT_BUTTON,
@@ -244,6 +258,95 @@ TEST(MainDialog, RadioButtonsExcludeEachOther) {
   gui::ClickAndWait(frequency);
   EXPECT_EQ(::SendMessageW(fibonacci, BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_EQ(::SendMessageW(frequency, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+const std::wstring kAboutBoxCaption = L"About QOR Peldar Windows Version";
+
+// The entries as another process can read them (a password edit gives
+// only its length).
+struct Entries {
+  std::wstring fileName;
+  LRESULT keyLength = 0;
+  LRESULT fibonacci = 0;
+  LRESULT frequency = 0;
+};
+
+Entries ReadEntries(const Program& program) {
+  return {gui::WindowText(program.Item(IDC_FILE_NAME)), ::SendMessageW(program.Item(IDC_KEY), WM_GETTEXTLENGTH, 0, 0),
+          ::SendMessageW(program.Item(IDC_FIBONACCI), BM_GETCHECK, 0, 0),
+          ::SendMessageW(program.Item(IDC_FREQUENCY), BM_GETCHECK, 0, 0)};
+}
+
+void ExpectSameEntries(const Entries& actual, const Entries& expected) {
+  EXPECT_EQ(actual.fileName, expected.fileName);
+  EXPECT_EQ(actual.keyLength, expected.keyLength);
+  EXPECT_EQ(actual.fibonacci, expected.fibonacci);
+  EXPECT_EQ(actual.frequency, expected.frequency);
+}
+
+HWND OpenAboutBox(const Program& program, UINT command) {
+  ::PostMessageW(program.Dialog(), WM_SYSCOMMAND, command, 0);
+  return program.WaitForBox(kAboutBoxCaption);
+}
+
+TEST(AboutBox, ShowsItsTemplateModalToTheDialog) {
+  Program program(FreshFolder());
+  ASSERT_NE(program.Dialog(), nullptr);
+  HWND box = OpenAboutBox(program, IDM_ABOUTBOX);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(::GetWindow(box, GW_OWNER), program.Dialog());
+  EXPECT_FALSE(::IsWindowEnabled(program.Dialog()));
+
+  const DWORD style = static_cast<DWORD>(::GetWindowLongW(box, GWL_STYLE));
+  const DWORD wanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  EXPECT_EQ(style & wanted, wanted);
+  ExpectTemplate(box, 235, 55,
+                 {
+                     {IDC_STATIC, L"Static", nullptr, SS_ICON, 11, 17, 20, 20},
+                     {IDC_STATIC, L"Static", L"QOR Peldar Windows Version Version 1.0", SS_LEFT | SS_NOPREFIX | WS_GROUP,
+                      40, 10, 119, 8},
+                     {IDC_STATIC, L"Static", nullptr, SS_LEFT | WS_GROUP, 40, 25, 119, 8},
+                     {IDOK, L"Button", L"OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 178, 7, 50, 14},
+                 });
+
+  gui::Press(box, IDOK);
+  ASSERT_TRUE(program.WaitClosed(box));
+  EXPECT_TRUE(::IsWindowEnabled(program.Dialog()));
+}
+
+TEST(AboutBox, OpensForItsIdWhateverTheLowFourBitsAndLeavesTheEntries) {
+  Program program(FreshFolder());
+  ASSERT_NE(program.Dialog(), nullptr);
+  SetText(program.Item(IDC_FILE_NAME), L"C:\\datos\\carta.txt");
+  gui::TypeText(program.Item(IDC_KEY), L"clave");
+  gui::ClickAndWait(program.Item(IDC_FREQUENCY));
+  const Entries before = ReadEntries(program);
+  ASSERT_EQ(before.keyLength, 5);
+
+  // Closed by OK, by Escape and by its close box.
+  const UINT commands[] = {IDM_ABOUTBOX, IDM_ABOUTBOX | 0x7, IDM_ABOUTBOX | 0xF};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(testing::Message() << "system command " << commands[i]);
+    HWND box = OpenAboutBox(program, commands[i]);
+    ASSERT_NE(box, nullptr);
+    if (i == 0) {
+      gui::Press(box, IDOK);
+    } else if (i == 1) {
+      ASSERT_TRUE(gui::WaitUntil([&] { return ::IsChild(box, program.Focus()); }));
+      gui::PostKey(program.Focus(), VK_ESCAPE);
+    } else {
+      ::PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    ASSERT_TRUE(program.WaitClosed(box));
+    EXPECT_TRUE(program.Running());
+    EXPECT_TRUE(::IsWindowEnabled(program.Dialog()));
+    ExpectSameEntries(ReadEntries(program), before);
+  }
+  // The next id up is not the item's: sent, it returns without a box.
+  DWORD_PTR ignored = 0;
+  EXPECT_NE(::SendMessageTimeoutW(program.Dialog(), WM_SYSCOMMAND, IDM_ABOUTBOX + 0x10, 0, SMTO_NORMAL, 3000, &ignored),
+            0);
+  EXPECT_EQ(program.FindBox(), nullptr);
 }
 
 TEST(Encryption, RefusesMissingEntriesInOrder) {
