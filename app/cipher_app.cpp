@@ -1,6 +1,7 @@
 #include "app/cipher_app.h"
 
 #include "app/cipher_dlg.h"
+#include "app/messages.h"
 
 BEGIN_MESSAGE_MAP(CCipherApp, CWinApp)
   ON_COMMAND(ID_HELP, CWinApp::OnHelp)
@@ -22,4 +23,9 @@ BOOL CCipherApp::InitInstance() {
   // The dialog has closed: end the application rather than start its
   // message loop.
   return FALSE;
+}
+
+void CCipherApp::WinHelp(DWORD_PTR, UINT) {
+  if (m_pMainWnd != nullptr && m_pMainWnd->GetSafeHwnd() != nullptr)
+    m_pMainWnd->MessageBox(qor::kHelpMessage, qor::kHelpCaption, MB_OK);
 }

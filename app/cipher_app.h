@@ -8,6 +8,8 @@ class CCipherApp : public CWinApp {
   CCipherApp();
 
   BOOL InitInstance() override;
+  // F1's help: the help message of the "&Ayudar" button, in the same box.
+  void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT) override;
 
   DECLARE_MESSAGE_MAP()
 };

@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/dialog_job_host.h"
+#include "app/messages.h"
 #include "job/encryption_job.h"
 
 CCipherDlg::CCipherDlg(CWnd* pParent) : CDialog(CCipherDlg::IDD, pParent) {
@@ -29,6 +30,8 @@ BEGIN_MESSAGE_MAP(CCipherDlg, CDialog)
   ON_BN_CLICKED(IDC_FIBONACCI, OnFibonacci)
   ON_BN_CLICKED(IDC_FREQUENCY, OnFrequency)
   ON_EN_UPDATE(IDC_KEY, OnUpdateKey)
+  ON_BN_CLICKED(IDC_ABOUT_BUTTON, OnAboutButton)
+  ON_BN_CLICKED(IDC_HELP_BUTTON, OnHelpButton)
 END_MESSAGE_MAP()
 
 BOOL CCipherDlg::OnInitDialog() {
@@ -99,3 +102,7 @@ void CCipherDlg::OnFrequency() {
 }
 
 void CCipherDlg::OnUpdateKey() { GetDlgItemText(IDC_KEY, m_strKey); }
+
+void CCipherDlg::OnAboutButton() { MessageBox(qor::kAboutMessage, qor::kAboutCaption, MB_OK); }
+
+void CCipherDlg::OnHelpButton() { MessageBox(qor::kHelpMessage, qor::kHelpCaption, MB_OK); }

@@ -1,6 +1,6 @@
 // The main dialog: the user's entries (file, key, method), the buttons that
-// choose a file and run encryption jobs, and the About item of its system
-// menu.
+// choose a file and run encryption jobs, and the informational side: the
+// About item of its system menu, and the two message buttons.
 #pragma once
 
 #include "framework/framework.h"
@@ -33,6 +33,8 @@ class CCipherDlg : public CDialog {
   void OnFibonacci();
   void OnFrequency();
   void OnUpdateKey();
+  void OnAboutButton();
+  void OnHelpButton();
 
   DECLARE_MESSAGE_MAP()
 };

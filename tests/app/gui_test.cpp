@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/messages.h"
 #include "driver.h"
 #include "res/resource.h"
 
@@ -347,6 +348,51 @@ TEST(AboutBox, OpensForItsIdWhateverTheLowFourBitsAndLeavesTheEntries) {
   EXPECT_NE(::SendMessageTimeoutW(program.Dialog(), WM_SYSCOMMAND, IDM_ABOUTBOX + 0x10, 0, SMTO_NORMAL, 3000, &ignored),
             0);
   EXPECT_EQ(program.FindBox(), nullptr);
+}
+
+// A message box with one OK button and no icon, owned by the dialog,
+// showing the text exactly.
+void ExpectPlainBox(const Program& program, HWND box, const std::wstring& caption, const char* utf8Text) {
+  ASSERT_NE(box, nullptr) << "no box captioned " << testing::PrintToString(caption);
+  gui::BoxContent content = gui::ReadBox(box);
+  EXPECT_EQ(content.caption, caption);
+  EXPECT_EQ(content.text, Widen(utf8Text));
+  EXPECT_FALSE(content.hasIcon);
+  int buttons = 0;
+  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (gui::ClassName(child) == L"Button" && ::IsWindowVisible(child)) ++buttons;
+  }
+  EXPECT_EQ(buttons, 1);
+  EXPECT_EQ(gui::WindowText(::GetDlgItem(box, IDOK)), L"OK");
+  EXPECT_EQ(::GetWindow(box, GW_OWNER), program.Dialog());
+  gui::Press(box, IDOK);
+  ASSERT_TRUE(program.WaitClosed(box));
+}
+
+TEST(Messages, SobreShowsTheAboutMessageNotTheAboutBox) {
+  Program program(FreshFolder());
+  ASSERT_NE(program.Dialog(), nullptr);
+  gui::Click(program.Item(IDC_ABOUT_BUTTON));
+  HWND box = program.WaitForBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(gui::WindowText(box), kAboutBoxCaption);
+  ExpectPlainBox(program, box, L"Sobre", qor::kAboutMessage);
+  EXPECT_TRUE(program.Running());
+}
+
+TEST(Messages, AyudarAndF1ShowTheHelpMessage) {
+  Program program(FreshFolder());
+  ASSERT_NE(program.Dialog(), nullptr);
+  gui::Click(program.Item(IDC_HELP_BUTTON));
+  ExpectPlainBox(program, program.WaitForBox(), L"Ayudar", qor::kHelpMessage);
+
+  // F1 wherever the focus is in the dialog, here on the key edit.
+  HWND key = program.Item(IDC_KEY);
+  ::PostMessageW(program.Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(key), TRUE);
+  ASSERT_TRUE(gui::WaitUntil([&] { return program.Focus() == key; }));
+  gui::PostKey(key, VK_F1);
+  ExpectPlainBox(program, program.WaitForBox(), L"Ayudar", qor::kHelpMessage);
+  EXPECT_TRUE(program.Running());
 }
 
 TEST(Encryption, RefusesMissingEntriesInOrder) {
