@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/dialog_job_host.h"
+#include "app/icon_position.h"
 #include "app/messages.h"
 #include "job/encryption_job.h"
 
@@ -25,6 +26,8 @@ void CCipherDlg::DoDataExchange(CDataExchange* pDX) {
 
 BEGIN_MESSAGE_MAP(CCipherDlg, CDialog)
   ON_WM_SYSCOMMAND()
+  ON_WM_PAINT()
+  ON_WM_QUERYDRAGICON()
   ON_BN_CLICKED(IDC_SELECT_FILE, OnSelectFile)
   ON_BN_CLICKED(IDC_ENCRYPT, OnEncrypt)
   ON_BN_CLICKED(IDC_FIBONACCI, OnFibonacci)
@@ -68,6 +71,26 @@ void CCipherDlg::OnSysCommand(UINT nID, LPARAM lParam) {
     CDialog::OnSysCommand(nID, lParam);
   }
 }
+
+// Minimized, the dialog paints its icon centred in what is left of its
+// client area; otherwise the default painting.
+void CCipherDlg::OnPaint() {
+  if (!IsIconic()) {
+    CDialog::OnPaint();
+    return;
+  }
+  CPaintDC dc(this);
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+
+  const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+  const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+  CRect rect;
+  GetClientRect(&rect);
+  dc.DrawIcon(qor::CentredIconOrigin(rect.Width(), cxIcon), qor::CentredIconOrigin(rect.Height(), cyIcon), m_hIcon);
+}
+
+// The cursor shown while the minimized dialog is dragged.
+HCURSOR CCipherDlg::OnQueryDragIcon() { return m_hIcon; }
 
 void CCipherDlg::OnSelectFile() {
   wchar_t fileName[260] = {};

@@ -1,6 +1,6 @@
 // The main dialog: the user's entries (file, key, method), the buttons that
 // choose a file and run encryption jobs, and the informational side: the
-// About item of its system menu, and the two message buttons.
+// About item of its system menu, the two message buttons and its icon.
 #pragma once
 
 #include "framework/framework.h"
@@ -28,6 +28,8 @@ class CCipherDlg : public CDialog {
   void OnOK() override;
 
   void OnSysCommand(UINT nID, LPARAM lParam);
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
   void OnSelectFile();
   void OnEncrypt();
   void OnFibonacci();

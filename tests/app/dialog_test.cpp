@@ -1,5 +1,5 @@
-// The main dialog in process, where its system menu can be read: menus
-// belong to their process under Wine.
+// The main dialog in process, where its system menu and icons can be read:
+// menus and icons belong to their process under Wine.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -69,6 +69,52 @@ TEST(DialogInProcess, SystemMenuEndsWithASeparatorAndTheAboutItem) {
   EXPECT_EQ(ids[1], static_cast<UINT>(IDM_ABOUTBOX));
   EXPECT_EQ(lastText, L"&About QOR Peldar Windows Version...");
   EXPECT_TRUE(closeKept) << "the system's own items stay";
+}
+
+TEST(DialogInProcess, TheApplicationIconIsBothWindowIconsAndTheDragIcon) {
+  HICON expected = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+  LRESULT big = 0, small = 0, drag = 0;
+  RunDialog([&](HWND dialog) {
+    big = ::SendMessageW(dialog, WM_GETICON, ICON_BIG, 0);
+    small = ::SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0);
+    drag = ::SendMessageW(dialog, WM_QUERYDRAGICON, 0, 0);
+  });
+  ASSERT_NE(expected, nullptr);
+  EXPECT_EQ(big, reinterpret_cast<LRESULT>(expected));
+  EXPECT_EQ(small, reinterpret_cast<LRESULT>(expected));
+  EXPECT_EQ(drag, reinterpret_cast<LRESULT>(expected));
+}
+
+// The WM_ICONERASEBKGND messages sent on this thread, by their arguments.
+std::vector<std::pair<WPARAM, LPARAM>> g_iconErases;
+
+LRESULT CALLBACK RecordIconErase(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && message->message == WM_ICONERASEBKGND)
+    g_iconErases.emplace_back(message->wParam, message->lParam);
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(DialogInProcess, OnlyTheMinimizedDialogPaintsItsIcon) {
+  HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &RecordIconErase, nullptr, ::GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  g_iconErases.clear();
+  std::size_t whileNormal = 0;
+  bool iconic = false;
+  RunDialog([&](HWND dialog) {
+    ::SendMessageW(dialog, WM_PAINT, 0, 0);
+    whileNormal = g_iconErases.size();
+    ::ShowWindow(dialog, SW_MINIMIZE);
+    iconic = ::IsIconic(dialog) != FALSE;
+    g_iconErases.clear();
+    ::SendMessageW(dialog, WM_PAINT, 0, 0);
+  });
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_EQ(whileNormal, 0u);
+  ASSERT_TRUE(iconic);
+  ASSERT_FALSE(g_iconErases.empty()) << "the minimized branch erases the icon's background";
+  EXPECT_NE(g_iconErases[0].first, 0u) << "with the paint context's device";
+  EXPECT_EQ(g_iconErases[0].second, 0);
 }
 
 }  // namespace
