@@ -1,7 +1,7 @@
 # The two commands a newcomer needs:
-#   make run    set up, build and start the program
+#   make run    set up, build and start the program (the dialog, under Wine)
 #   make test   set up, build and run every test
-.PHONY: setup run test test-native test-asan fuzz bench clean
+.PHONY: setup run test test-native test-asan test-windows fuzz bench clean
 
 setup:
 	@scripts/setup
@@ -10,8 +10,9 @@ build-native: setup
 	cmake --preset native
 	cmake --build --preset native
 
-run: build-native
-	build/native/cli/qor --help
+# The Windows dialog under Wine; with no display, in Xvfb with a screenshot.
+run: setup
+	scripts/run-windows
 
 test-native: build-native
 	ctest --preset native
@@ -21,10 +22,15 @@ test-asan: setup
 	cmake --build --preset asan
 	ctest --preset asan
 
+# Both Windows builds and the GUI tests under Wine, against the native qor.
+test-windows: build-native
+	scripts/test-windows
+
+# The decryption fuzz target, for a bounded time.
 fuzz: setup
 	scripts/fuzz 50
 
-test: test-native test-asan fuzz
+test: test-native test-asan test-windows fuzz
 
 bench: build-native
 	build/native/bench/engine_bench

@@ -8,6 +8,12 @@
 #include "cipher/frequency.h"
 #include "job/text_encoding.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#endif
+
 namespace qor {
 
 std::filesystem::path PathOf(const std::string& name) {
@@ -29,6 +35,22 @@ void RemoveOutput(const std::string& name) {
   if (std::filesystem::is_regular_file(std::filesystem::status(path, ec))) {
     std::filesystem::remove(path, ec);
   }
+}
+
+// Creates the file for writing, refusing one that exists ("wbx", which the
+// older Windows run-time library does not know).
+std::FILE* CreateNewFile(const std::string& name) {
+#ifdef _WIN32
+  const std::u16string wide = Utf8ToUtf16(name);
+  const int fd = _wopen(reinterpret_cast<const wchar_t*>(wide.c_str()), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                        _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  std::FILE* f = _fdopen(fd, "wb");
+  if (f == nullptr) _close(fd);
+  return f;
+#else
+  return std::fopen(name.c_str(), "wbx");
+#endif
 }
 
 bool IsDirectory(const std::string& name) {
@@ -88,7 +110,7 @@ bool FileRun::OpenOutput(const std::string& name, bool exclusive) {
     return false;
   }
   errno = 0;
-  output_ = OpenFile(name, exclusive ? "wbx" : "wb");
+  output_ = exclusive ? CreateNewFile(name) : OpenFile(name, "wb");
   if (output_ == nullptr) {
     result_ = {FileFault::kOpenOutput, errno};
     return false;

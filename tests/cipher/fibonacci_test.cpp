@@ -92,7 +92,8 @@ TEST(EncryptFibonacciTest, WorkedGroups) {
 TEST(EncryptFibonacciTest, OutputLengths) {
   std::mt19937 rng(5);
   const std::size_t block = 64960;
-  for (std::size_t n : {0ul, 1ul, 2ul, 3ul, 2239ul, 2240ul, 2241ul, block - 1, block, block + 1, block + 2}) {
+  const std::size_t sizes[] = {0, 1, 2, 3, 2239, 2240, 2241, block - 1, block, block + 1, block + 2};
+  for (std::size_t n : sizes) {
     const Bytes out = Encrypt(test::RandomBytes(rng, n), CipherKey("k"));
     const std::size_t expected = n == 0 ? 2 : n % 2 == 0 ? 3 * n / 2 : (3 * n + 1) / 2;
     EXPECT_EQ(out.size(), expected) << "n " << n;
@@ -105,7 +106,8 @@ TEST(EncryptFibonacciTest, OutputLengths) {
 TEST(EncryptFibonacciTest, MatchesByteByByteDescriptionAcrossBlockBoundaries) {
   std::mt19937 rng(4321);
   const std::size_t block = 64960;  // input bytes per block
-  for (std::size_t size : {1ul, 2ul, 5ul, 2239ul, 2240ul, 2241ul, block - 1, block, block + 1, 2 * block + 3, 9 * block + 1}) {
+  const std::size_t sizes[] = {1, 2, 5, 2239, 2240, 2241, block - 1, block, block + 1, 2 * block + 3, 9 * block + 1};
+  for (std::size_t size : sizes) {
     const Bytes input = test::RandomBytes(rng, size);
     const CipherKey key = test::RandomKey(rng);
     EXPECT_EQ(Encrypt(input, key), RunMethod(test::ReferenceFibonacci, input, key)) << "size " << size;

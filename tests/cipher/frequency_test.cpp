@@ -136,7 +136,8 @@ TEST(EncryptFrequencyTest, MultiByteTextKeepsOnlyAsciiAndD1F1) {
 TEST(EncryptFrequencyTest, MatchesByteByByteDescriptionAcrossBlockBoundaries) {
   std::mt19937 rng(1234);
   const std::size_t block = 65520;
-  for (std::size_t size : {1ul, 2ul, 419ul, 420ul, 421ul, block - 1, block, block + 1, 2 * block + 7, 9 * block + 5}) {
+  const std::size_t sizes[] = {1, 2, 419, 420, 421, block - 1, block, block + 1, 2 * block + 7, 9 * block + 5};
+  for (std::size_t size : sizes) {
     // Text-like bytes, with some that are dropped.
     Bytes input = test::RandomBytes(rng, size);
     for (auto& b : input) {
