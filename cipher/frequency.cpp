@@ -294,6 +294,12 @@ class FrequencyDecoder {
   std::vector<Reading> beam_, next_;
   std::vector<std::size_t> order_;
   std::vector<EventLink> links_;
+  struct Ranked {
+    std::uint64_t state;
+    int score;
+    std::uint32_t index;
+  };
+  std::vector<Ranked> ranked_;
   std::int64_t windowEnd_ = 0;  // where the last search stopped
   std::int64_t dropPoints_ = 0;
   std::int64_t counterFixes_ = 0;
@@ -404,6 +410,9 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
     const int best = beam_.front().cost;
     const int allowed = (t <= failure ? std::max(best, 1) : best) + slack;
     next_.clear();
+    // This byte's code under every shift.
+    std::array<std::uint8_t, kMixCycle> code;
+    for (int k = 0; k < period_; ++k) code[static_cast<std::size_t>(k)] = Code(t, k);
     for (const Reading& r : beam_) {
       for (int k = 0; k < period_; ++k) {
         const bool drop = k != 0;
@@ -412,12 +421,12 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
         PackedCounters counters = r.counters;
         std::uint8_t b = 0;
         bool resync = false;
-        if (!ReadAt(t, shift, counters, b)) {
+        if (!book_.Read(code[static_cast<std::size_t>(shift)], counters, b)) {
           // An earlier misreading may have left a counter wrong; a reading
           // can take the code as it stands, at a price, and together with
           // a drop only as a last resort.
           resync = (!drop || slack == kMaxSlack) && r.events < kMaxEvents &&
-                   book_.Resync(Code(t, shift), counters, b);
+                   book_.Resync(code[static_cast<std::size_t>(shift)], counters, b);
           if (!resync) continue;
         }
         Reading& n = next_.emplace_back(r);
@@ -437,27 +446,36 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
       }
     }
     if (next_.empty()) return Search::kDied;
-    // Readings in the same state go on alike: keep the best of each.
-    order_.resize(next_.size());
-    std::iota(order_.begin(), order_.end(), 0);
-    auto better = [this](std::size_t a, std::size_t b) {
-      const int sa = Score(next_[a]), sb = Score(next_[b]);
-      return sa != sb ? sa < sb : a < b;
-    };
-    std::sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
-      if (next_[a].shift != next_[b].shift) return next_[a].shift < next_[b].shift;
-      const int c = std::memcmp(next_[a].counters.data(), next_[b].counters.data(), next_[a].counters.size());
-      if (c != 0) return c < 0;
-      return better(a, b);
+    // Readings in the same state go on alike: keep the best of each. States
+    // are sorted by a hash of them, equal states next to each other.
+    ranked_.clear();
+    for (std::size_t i = 0; i < next_.size(); ++i) {
+      const Reading& n = next_[i];
+      std::uint64_t h = static_cast<std::uint64_t>(n.shift) * 0x9E3779B97F4A7C15ull;
+      for (std::size_t w = 0; w < n.counters.size(); w += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, n.counters.data() + w, 8);
+        h = (h ^ word) * 0x100000001B3ull;
+        h ^= h >> 29;
+      }
+      ranked_.push_back({h, Score(n), static_cast<std::uint32_t>(i)});
+    }
+    std::sort(ranked_.begin(), ranked_.end(), [](const Ranked& a, const Ranked& b) {
+      if (a.state != b.state) return a.state < b.state;
+      return a.score != b.score ? a.score < b.score : a.index < b.index;
     });
-    auto same = [this](std::size_t a, std::size_t b) {
-      return next_[a].shift == next_[b].shift && next_[a].counters == next_[b].counters;
+    auto same = [this](const Ranked& a, const Ranked& b) {
+      return a.state == b.state && next_[a.index].shift == next_[b.index].shift &&
+             next_[a.index].counters == next_[b.index].counters;
     };
-    order_.erase(std::unique(order_.begin(), order_.end(), same), order_.end());
-    std::sort(order_.begin(), order_.end(), better);
-    if (order_.size() > kBeam) order_.resize(kBeam);
+    ranked_.erase(std::unique(ranked_.begin(), ranked_.end(), same), ranked_.end());
+    auto better = [](const Ranked& a, const Ranked& b) {
+      return a.score != b.score ? a.score < b.score : a.index < b.index;
+    };
+    const std::size_t keep = std::min(ranked_.size(), kBeam);
+    std::partial_sort(ranked_.begin(), ranked_.begin() + static_cast<std::ptrdiff_t>(keep), ranked_.end(), better);
     beam_.clear();
-    for (std::size_t i : order_) beam_.push_back(next_[i]);
+    for (std::size_t i = 0; i < keep; ++i) beam_.push_back(next_[ranked_[i].index]);
 
     const Reading& lead = beam_.front();
     const std::int64_t lastEvent =
