@@ -30,7 +30,8 @@ test-windows: build-native
 fuzz: setup
 	scripts/fuzz 50
 
-test: test-native test-asan test-windows fuzz
+# The sanitizer run goes last, so that a run ends on the test summary.
+test: test-native test-windows fuzz test-asan
 
 bench: build-native
 	build/native/bench/engine_bench
