@@ -3,8 +3,12 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include <CLI/CLI.hpp>
+
+#include "cipher/key_mixing.h"
+#include "job/decryption.h"
 
 namespace qor::cli {
 
@@ -20,5 +24,10 @@ struct Command {
 Command AddEncryptCommand(CLI::App& app);
 Command AddDecryptCommand(CLI::App& app);
 Command AddVerifyCommand(CLI::App& app);
+
+// Checks that FILE.qor decrypts back to FILE, with a progress line on a
+// terminal, and tells the outcome; qor verify and qor encrypt --verify.
+// True when it does.
+bool VerifyAndReport(const std::string& file, DecryptMethod method, const CipherKey& key, bool showProgress);
 
 }  // namespace qor::cli

@@ -112,19 +112,23 @@ int RunVerify(const Options& options, const CLI::Option& keyOption) {
   const bool showProgress = ProgressLine::StderrIsTerminal();
   int status = kExitOk;
   for (const std::string& file : options.files) {
-    const std::string encrypted = OutputNameFor(file);
-    VerifyOutcome outcome;
-    {
-      ProgressLine progress(encrypted, showProgress);
-      outcome = VerifyFile(file, encrypted, MethodOf(options.method), *key,
-                           [&](std::int64_t done, std::int64_t total) { progress.Update(done, total); });
-    }
-    if (!ReportVerify(file, encrypted, outcome)) status = kExitFileFailed;
+    if (!VerifyAndReport(file, MethodOf(options.method), *key, showProgress)) status = kExitFileFailed;
   }
   return status;
 }
 
 }  // namespace
+
+bool VerifyAndReport(const std::string& file, DecryptMethod method, const CipherKey& key, bool showProgress) {
+  const std::string encrypted = OutputNameFor(file);
+  VerifyOutcome outcome;
+  {
+    ProgressLine progress(encrypted, showProgress);
+    outcome = VerifyFile(file, encrypted, method, key,
+                         [&](std::int64_t done, std::int64_t total) { progress.Update(done, total); });
+  }
+  return ReportVerify(file, encrypted, outcome);
+}
 
 Command AddDecryptCommand(CLI::App& app) {
   auto options = std::make_shared<Options>();

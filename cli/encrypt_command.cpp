@@ -52,16 +52,9 @@ int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
       continue;
     }
     std::cout << OutputNameFor(file) << std::endl;
-    if (options.verify) {
-      VerifyOutcome check;
-      {
-        ProgressLine progress(OutputNameFor(file), showProgress);
-        check = VerifyFile(file, OutputNameFor(file),
-                           method == CipherMethod::kFrequency ? DecryptMethod::kFrequency : DecryptMethod::kFibonacci,
-                           *key, [&](std::int64_t done, std::int64_t total) { progress.Update(done, total); });
-      }
-      if (!ReportVerify(file, OutputNameFor(file), check)) status = kExitFileFailed;
-    }
+    const DecryptMethod check =
+        method == CipherMethod::kFrequency ? DecryptMethod::kFrequency : DecryptMethod::kFibonacci;
+    if (options.verify && !VerifyAndReport(file, check, *key, showProgress)) status = kExitFileFailed;
   }
   return status;
 }
