@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #ifdef _WIN32
@@ -82,8 +83,12 @@ BlockWriter::BlockWriter(std::FILE* output, std::size_t bufferSize, std::int64_t
   buffers_[0].resize(bufferSize);
   // A second thread pays off only for output of more than a few blocks.
   if (expectedTotal > static_cast<std::int64_t>(4 * bufferSize)) {
-    buffers_[1].resize(bufferSize);
-    worker_ = std::make_unique<Worker>(output);
+    try {
+      worker_ = std::make_unique<Worker>(output);
+      buffers_[1].resize(bufferSize);
+    } catch (const std::system_error&) {
+      worker_.reset();  // no thread to be had: write on this one
+    }
   }
 }
 
