@@ -83,9 +83,9 @@ BlockWriter::BlockWriter(std::FILE* output, std::size_t bufferSize, std::int64_t
   buffers_[0].resize(bufferSize);
   // A second thread pays off only for output of more than a few blocks.
   if (expectedTotal > static_cast<std::int64_t>(4 * bufferSize)) {
+    buffers_[1].resize(bufferSize);
     try {
       worker_ = std::make_unique<Worker>(output);
-      buffers_[1].resize(bufferSize);
     } catch (const std::system_error&) {
       worker_.reset();  // no thread to be had: write on this one
     }
