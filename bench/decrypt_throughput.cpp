@@ -80,7 +80,7 @@ void Row(const char* what, const Bytes& input, const qor::CipherKey& key, bool f
     }
   }, nullptr);
   const double mb = static_cast<double>(input.size()) / 1e6;
-  std::printf("%-34s encrypt %8.1f MB/s   decrypt %8.1f MB/s   decrypt/encrypt time %5.2fx%s", what,
+  std::printf("%-34s encrypt %8.2f MB/s   decrypt %8.2f MB/s   decrypt/encrypt time %5.2fx%s", what,
               mb / enc, mb / dec, dec / enc, ok ? "" : "   (rejected!)");
   if (frequency) std::printf("   drop points %lld", static_cast<long long>(drops));
   std::printf("\n");

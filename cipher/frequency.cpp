@@ -251,8 +251,26 @@ class FrequencyDecoder {
     int events = 0;
     std::int32_t lastEvent = -1;  // in links_
     std::uint8_t beforeLast = '.', last = ' ';
+    std::uint64_t hash = 0;  // of the counters, kept up as they step
     PackedCounters counters{};
   };
+  // One way on from a reading, weighed before it is copied.
+  struct Candidate {
+    std::uint64_t hash;
+    int score;
+    std::uint32_t order;   // ties go to the way weighed first
+    std::uint16_t parent;  // in beam_
+    std::uint8_t shift;
+    std::int8_t counter;   // the counter this code steps, -1 for none
+    std::uint8_t value;    // and its new value
+    std::uint8_t byte;
+    bool drop, resync;
+  };
+  // The mixing repeats after twice the key's length or sooner, so a
+  // period is at most 14; the table holds every way on of a step with room.
+  static constexpr int kMaxPeriod = 14;
+  static constexpr std::size_t kTable = 1024;
+  static_assert(kTable >= 2 * kBeam * kMaxPeriod && (kTable & (kTable - 1)) == 0);
   enum class Search { kFound, kDied, kNoise };
 
   // A drop weighs as much as a few unlikely characters: fewer drops win
@@ -267,6 +285,27 @@ class FrequencyDecoder {
   }
   bool ReadAt(std::int64_t t, int shift, PackedCounters& counters, std::uint8_t& byte) const {
     return book_.Read(Code(t, shift), counters, byte);
+  }
+  // A random word for each counter and value: a state's hash is the xor
+  // of its counters' words, so one step changes it by two words.
+  static std::uint64_t Zobrist(std::size_t counter, std::uint8_t value) {
+    static constexpr auto kWords = [] {
+      std::array<std::uint64_t, 32 * 8> w{};
+      for (std::size_t i = 0; i < w.size(); ++i) {
+        std::uint64_t x = (i + 1) * 0x9E3779B97F4A7C15ull;
+        x = (x ^ x >> 30) * 0xBF58476D1CE4E5B9ull;
+        x = (x ^ x >> 27) * 0x94D049BB133111EBull;
+        w[i] = x ^ x >> 31;
+      }
+      return w;
+    }();
+    return kWords[counter * 8 + value];
+  }
+  bool SameState(const Candidate& a, const Candidate& b) const {
+    PackedCounters x = beam_[a.parent].counters, y = beam_[b.parent].counters;
+    if (a.counter >= 0) x[static_cast<std::size_t>(a.counter)] = a.value;
+    if (b.counter >= 0) y[static_cast<std::size_t>(b.counter)] = b.value;
+    return x == y;
   }
   // Decodes from cur_ up to `limit`, searching where a code fails. False
   // when the file is rejected.
@@ -292,14 +331,12 @@ class FrequencyDecoder {
   State floor_;               // nothing before floor_.at is searched again
   std::array<State, kCheckRing> checks_{};
   std::vector<Reading> beam_, next_;
-  std::vector<std::size_t> order_;
   std::vector<EventLink> links_;
-  struct Ranked {
-    std::uint64_t state;
-    int score;
-    std::uint32_t index;
-  };
-  std::vector<Ranked> ranked_;
+  std::vector<Candidate> cands_;
+  std::vector<std::uint64_t> ranks_;
+  std::array<std::uint32_t, kTable> table_{};       // open addressing over cands_
+  std::array<std::uint32_t, kTable> tableStamp_{};  // a slot is taken when it holds stamp_
+  std::uint32_t stamp_ = 0;
   std::int64_t windowEnd_ = 0;  // where the last search stopped
   std::int64_t dropPoints_ = 0;
   std::int64_t counterFixes_ = 0;
@@ -400,6 +437,7 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
   links_.clear();
   beam_[0].shift = root.shift;
   beam_[0].counters = root.counters;
+  for (std::size_t i = 0; i < root.counters.size(); ++i) beam_[0].hash ^= Zobrist(i, root.counters[i]);
   if (start > lo_) beam_[0].last = dec_[static_cast<std::size_t>(start - 1 - lo_)];
   if (start > lo_ + 1) beam_[0].beforeLast = dec_[static_cast<std::size_t>(start - 2 - lo_)];
 
@@ -409,73 +447,126 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
     // the best reading counts as one drop more.
     const int best = beam_.front().cost;
     const int allowed = (t <= failure ? std::max(best, 1) : best) + slack;
-    next_.clear();
     // This byte's code under every shift.
-    std::array<std::uint8_t, kMixCycle> code;
-    for (int k = 0; k < period_; ++k) code[static_cast<std::size_t>(k)] = Code(t, k);
-    for (const Reading& r : beam_) {
+    // Twice over, so that a reading's shifts need no remainder.
+    std::array<std::uint8_t, 2 * kMaxPeriod> code;
+    for (int k = 0; k < period_; ++k)
+      code[static_cast<std::size_t>(k)] = code[static_cast<std::size_t>(k + period_)] = Code(t, k);
+    // Each way on is first weighed without copying its reading; readings in
+    // the same state go on alike, so only the best of each state is kept.
+    cands_.clear();
+    if (++stamp_ == 0) tableStamp_.fill(0), stamp_ = 1;
+    std::uint32_t order = 0;
+    // The scores the states in the table were first entered with, the best
+    // kBeam of them as a max-heap. A state's score only falls after that, so
+    // once kBeam states are in, a way on that scores no better than the top
+    // cannot be kept (it would lose the tie by order too), nor can one that
+    // only matches a state already out of the running.
+    std::array<int, kBeam> held;
+    std::size_t heldCount = 0;
+    for (std::size_t ri = 0; ri < beam_.size(); ++ri) {
+      const Reading& r = beam_[ri];
+      const int base = Score(r);
+      // The beam is sorted by score and a way on never scores less.
+      if (heldCount == kBeam && base >= held[0]) break;
       for (int k = 0; k < period_; ++k) {
         const bool drop = k != 0;
         if (drop && (r.cost + 1 > allowed || r.events == kMaxEvents)) break;
-        const int shift = (r.shift + k) % period_;
-        PackedCounters counters = r.counters;
-        std::uint8_t b = 0;
-        bool resync = false;
-        if (!book_.Read(code[static_cast<std::size_t>(shift)], counters, b)) {
-          // An earlier misreading may have left a counter wrong; a reading
-          // can take the code as it stands, at a price, and together with
-          // a drop only as a last resort.
-          resync = (!drop || slack == kMaxSlack) && r.events < kMaxEvents &&
-                   book_.Resync(code[static_cast<std::size_t>(shift)], counters, b);
-          if (!resync) continue;
+        if (drop && heldCount == kBeam && base + kDropWeight >= held[0]) break;
+        const int shift = r.shift + k < period_ ? r.shift + k : r.shift + k - period_;
+        const std::uint8_t here = code[static_cast<std::size_t>(r.shift + k)];
+        const CodeMeaning& m = book_.meaning[here];
+        Candidate c;
+        c.parent = static_cast<std::uint16_t>(ri);
+        c.shift = static_cast<std::uint8_t>(shift);
+        c.drop = drop;
+        c.resync = false;
+        c.counter = m.counter;
+        c.byte = m.byte;
+        if (m.counter >= 0) {
+          const std::uint8_t now = r.counters[static_cast<std::size_t>(m.counter)];
+          if (now != m.expect) {
+            if (here == 14) {
+              c.counter = -1;
+              c.byte = 'F';
+            } else {
+              // An earlier misreading may have left a counter wrong; a
+              // reading can take the code as it stands, at a price, and
+              // together with a drop only as a last resort.
+              if (!((!drop || slack == kMaxSlack) && r.events < kMaxEvents)) continue;
+              c.resync = true;
+            }
+          }
+          if (c.counter >= 0) c.value = static_cast<std::uint8_t>(m.expect + 1 == m.cycle ? 0 : m.expect + 1);
+        } else if (!m.valid) {
+          continue;
         }
-        Reading& n = next_.emplace_back(r);
-        n.counters = counters;
-        if (resync) n.penalty += kResyncWeight;
-        if (drop || resync) {
-          n.shift = shift;
-          n.cost += drop;
-          ++n.events;
-          links_.push_back({{static_cast<std::int32_t>(t - start), static_cast<std::uint8_t>(shift), drop, resync},
-                            n.lastEvent});
-          n.lastEvent = static_cast<std::int32_t>(links_.size() - 1);
+        std::uint64_t h = r.hash;
+        if (c.counter >= 0) {
+          const auto at = static_cast<std::size_t>(c.counter);
+          h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, c.value);
         }
-        n.penalty += model_.Cost(n.beforeLast, n.last, b);
-        n.beforeLast = n.last;
-        n.last = b;
+        c.hash = h;
+        c.score = base + (c.resync ? kResyncWeight : 0) + (drop ? kDropWeight : 0) +
+                  model_.Cost(r.beforeLast, r.last, c.byte);
+        if (heldCount == kBeam && c.score >= held[0]) continue;
+        c.order = order++;
+        const std::uint64_t key = h ^ static_cast<std::uint64_t>(shift + 1) * 0x9E3779B97F4A7C15ull;
+        std::size_t slot = static_cast<std::size_t>(key ^ key >> 32) & (kTable - 1);
+        for (;; slot = (slot + 1) & (kTable - 1)) {
+          if (tableStamp_[slot] != stamp_) {
+            tableStamp_[slot] = stamp_;
+            table_[slot] = static_cast<std::uint32_t>(cands_.size());
+            cands_.push_back(c);
+            if (heldCount < kBeam) {
+              held[heldCount++] = c.score;
+              std::push_heap(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(heldCount));
+            } else {
+              std::pop_heap(held.begin(), held.end());
+              held[kBeam - 1] = c.score;
+              std::push_heap(held.begin(), held.end());
+            }
+            break;
+          }
+          Candidate& other = cands_[table_[slot]];
+          if (other.hash == c.hash && other.shift == c.shift && SameState(other, c)) {
+            // Ties go to the earlier, as they are weighed in order.
+            if (c.score < other.score) other = c;
+            break;
+          }
+        }
       }
     }
-    if (next_.empty()) return Search::kDied;
-    // Readings in the same state go on alike: keep the best of each. States
-    // are sorted by a hash of them, equal states next to each other.
-    ranked_.clear();
-    for (std::size_t i = 0; i < next_.size(); ++i) {
-      const Reading& n = next_[i];
-      std::uint64_t h = static_cast<std::uint64_t>(n.shift) * 0x9E3779B97F4A7C15ull;
-      for (std::size_t w = 0; w < n.counters.size(); w += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, n.counters.data() + w, 8);
-        h = (h ^ word) * 0x100000001B3ull;
-        h ^= h >> 29;
+    if (cands_.empty()) return Search::kDied;
+    // The best kBeam by score, then by the order they were weighed in, as
+    // one word each: score, order, place in cands_.
+    ranks_.clear();
+    for (std::size_t i = 0; i < cands_.size(); ++i)
+      ranks_.push_back(static_cast<std::uint64_t>(cands_[i].score) << 32 |
+                       static_cast<std::uint64_t>(cands_[i].order) << 16 | i);
+    const std::size_t keep = std::min(ranks_.size(), kBeam);
+    if (ranks_.size() > keep)
+      std::nth_element(ranks_.begin(), ranks_.begin() + static_cast<std::ptrdiff_t>(keep), ranks_.end());
+    std::sort(ranks_.begin(), ranks_.begin() + static_cast<std::ptrdiff_t>(keep));
+    next_.clear();
+    for (std::size_t i = 0; i < keep; ++i) {
+      const Candidate& c = cands_[ranks_[i] & 0xFFFF];
+      Reading& n = next_.emplace_back(beam_[c.parent]);
+      if (c.counter >= 0) n.counters[static_cast<std::size_t>(c.counter)] = c.value;
+      n.hash = c.hash;
+      if (c.resync) n.penalty += kResyncWeight;
+      if (c.drop || c.resync) {
+        n.shift = c.shift;
+        n.cost += c.drop;
+        ++n.events;
+        links_.push_back({{static_cast<std::int32_t>(t - start), c.shift, c.drop, c.resync}, n.lastEvent});
+        n.lastEvent = static_cast<std::int32_t>(links_.size() - 1);
       }
-      ranked_.push_back({h, Score(n), static_cast<std::uint32_t>(i)});
+      n.penalty += model_.Cost(n.beforeLast, n.last, c.byte);
+      n.beforeLast = n.last;
+      n.last = c.byte;
     }
-    std::sort(ranked_.begin(), ranked_.end(), [](const Ranked& a, const Ranked& b) {
-      if (a.state != b.state) return a.state < b.state;
-      return a.score != b.score ? a.score < b.score : a.index < b.index;
-    });
-    auto same = [this](const Ranked& a, const Ranked& b) {
-      return a.state == b.state && next_[a.index].shift == next_[b.index].shift &&
-             next_[a.index].counters == next_[b.index].counters;
-    };
-    ranked_.erase(std::unique(ranked_.begin(), ranked_.end(), same), ranked_.end());
-    auto better = [](const Ranked& a, const Ranked& b) {
-      return a.score != b.score ? a.score < b.score : a.index < b.index;
-    };
-    const std::size_t keep = std::min(ranked_.size(), kBeam);
-    std::partial_sort(ranked_.begin(), ranked_.begin() + static_cast<std::ptrdiff_t>(keep), ranked_.end(), better);
-    beam_.clear();
-    for (std::size_t i = 0; i < keep; ++i) beam_.push_back(next_[ranked_[i].index]);
+    beam_.swap(next_);
 
     const Reading& lead = beam_.front();
     const std::int64_t lastEvent =
