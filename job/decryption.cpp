@@ -123,11 +123,6 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// What went wrong reading a stream that should have held `expected` bytes.
-FileFault ReadFault(std::FILE* f) {
-  return std::ferror(f) ? FileFault::kRead : std::feof(f) ? FileFault::kShrank : FileFault::kNone;
-}
-
 // Compares the decrypted text with the original, less the bytes the method
 // drops when it is the frequency method.
 void Compare(std::FILE* decrypted, std::FILE* original, bool dropsBytes, VerifyOutcome& outcome) {
@@ -185,7 +180,7 @@ VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypt
     decrypted.reset(std::tmpfile());
     if (!decrypted) return fail(FileFault::kOpenOutput, errno, "a temporary file");
     accepted = RunMethod(m, input.get(), decrypted.get(), key, progress, run);
-    if (const FileFault f = ReadFault(input.get()); f != FileFault::kNone) return fail(f, 0, encrypted);
+    if (const FileFault f = ReadFaultOf(input.get()); f != FileFault::kNone) return fail(f, 0, encrypted);
     if (std::fflush(decrypted.get()) != 0 || std::ferror(decrypted.get()))
       return fail(FileFault::kWrite, errno, "a temporary file");
     if (accepted) break;

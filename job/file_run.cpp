@@ -78,6 +78,10 @@ bool IsSameFile(const std::string& first, const std::string& second) {
 
 std::string OutputNameFor(const std::string& inputName) { return inputName + ".qor"; }
 
+FileFault ReadFaultOf(std::FILE* input) {
+  return std::ferror(input) ? FileFault::kRead : std::feof(input) ? FileFault::kShrank : FileFault::kNone;
+}
+
 FileRun::~FileRun() { Abandon(); }
 
 void FileRun::Abandon() {
@@ -126,11 +130,7 @@ void FileRun::Run(const std::function<void(std::FILE*, std::FILE*)>& method) {
 }
 
 FileRunResult FileRun::Finish(bool keepOutput) {
-  // The methods never read past the size they took at the start, so an
-  // end-of-file flag means the file shrank under us.
-  FileFault readFault = std::ferror(input_) ? FileFault::kRead
-                        : std::feof(input_) ? FileFault::kShrank
-                                            : FileFault::kNone;
+  FileFault readFault = ReadFaultOf(input_);
   if (readFault == FileFault::kNone && IsDirectory(inputName_)) {
     // Some systems open a directory for reading and give it the size 0, so
     // the method read nothing and saw no error.

@@ -43,6 +43,11 @@ struct FileRunResult {
   bool ReadFailed() const { return fault == FileFault::kRead || fault == FileFault::kShrank; }
 };
 
+// How reading an input stream went, after a method has read it: the
+// methods never read past the size they took at the start, so an
+// end-of-file flag means the file shrank under us.
+FileFault ReadFaultOf(std::FILE* input);
+
 class FileRun {
  public:
   FileRun() = default;
