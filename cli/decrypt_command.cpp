@@ -36,22 +36,12 @@ DecryptMethod MethodOf(const std::string& name) {
   return DecryptMethod::kAuto;
 }
 
-std::optional<CipherKey> KeyOf(const Options& options, const CLI::Option& keyOption) {
-  std::string error;
-  std::optional<CipherKey> key =
-      ObtainKey(keyOption.count() > 0 ? std::optional<std::string>(options.key) : std::nullopt, error);
-  if (!key) Error(error);
-  return key;
-}
-
 void AddMethodAndKey(CLI::App& command, Options& options, CLI::Option*& keyOption) {
   command.add_option("--method,-m", options.method, "auto (Fibonacci when every form checks, else frequency), "
                                                     "fibonacci or frequency")
       ->check(CLI::IsMember({"auto", "fibonacci", "frequency"}))
       ->capture_default_str();
-  keyOption = command.add_option(
-      "--key,-k", options.key,
-      "1 to 7 characters; asked for on the terminal, or read as one line from standard input, when not given");
+  keyOption = AddKeyOption(command, options.key);
   command.footer(kWhatFrequencyLoses);
 }
 
@@ -69,7 +59,7 @@ int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
     Error("-o names the output of one file only");
     return kExitUsage;
   }
-  const std::optional<CipherKey> key = KeyOf(options, keyOption);
+  const std::optional<CipherKey> key = KeyOf(keyOption, options.key);
   if (!key) return kExitUsage;
   const bool showProgress = ProgressLine::StderrIsTerminal();
 
@@ -85,7 +75,7 @@ int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
     {
       ProgressLine progress(file, showProgress);
       outcome = DecryptFile(file, output, MethodOf(options.method), *key, options.force,
-                            [&](std::int64_t done, std::int64_t total) { progress.Update(done, total); });
+                            progress.Sink());
     }
     if (!outcome.file.ok()) {
       Error(file + ": " + FileReason(outcome.file, output));
@@ -107,7 +97,7 @@ int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
 }
 
 int RunVerify(const Options& options, const CLI::Option& keyOption) {
-  const std::optional<CipherKey> key = KeyOf(options, keyOption);
+  const std::optional<CipherKey> key = KeyOf(keyOption, options.key);
   if (!key) return kExitUsage;
   const bool showProgress = ProgressLine::StderrIsTerminal();
   int status = kExitOk;
@@ -124,8 +114,7 @@ bool VerifyAndReport(const std::string& file, DecryptMethod method, const Cipher
   VerifyOutcome outcome;
   {
     ProgressLine progress(encrypted, showProgress);
-    outcome = VerifyFile(file, encrypted, method, key,
-                         [&](std::int64_t done, std::int64_t total) { progress.Update(done, total); });
+    outcome = VerifyFile(file, encrypted, method, key, progress.Sink());
   }
   return ReportVerify(file, encrypted, outcome);
 }

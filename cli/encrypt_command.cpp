@@ -20,19 +20,13 @@ namespace {
 struct EncryptOptions {
   std::string method = "fibonacci";
   std::string key;
-  bool keyGiven = false;
   bool verify = false;
   std::vector<std::string> files;
 };
 
 int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
-  std::string error;
-  const std::optional<CipherKey> key =
-      ObtainKey(keyOption.count() > 0 ? std::optional<std::string>(options.key) : std::nullopt, error);
-  if (!key) {
-    Error(error);
-    return kExitUsage;
-  }
+  const std::optional<CipherKey> key = KeyOf(keyOption, options.key);
+  if (!key) return kExitUsage;
   const CipherMethod method =
       options.method == "frequency" ? CipherMethod::kFrequency : CipherMethod::kFibonacci;
   const bool showProgress = ProgressLine::StderrIsTerminal();
@@ -42,9 +36,7 @@ int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
     FileRunResult result;
     {
       ProgressLine progress(file, showProgress);
-      result = EncryptFile(file, method, *key, [&](std::int64_t done, std::int64_t total) {
-        progress.Update(done, total);
-      });
+      result = EncryptFile(file, method, *key, progress.Sink());
     }
     if (!result.ok()) {
       Error(file + ": " + FileReason(result, OutputNameFor(file)));
@@ -68,10 +60,7 @@ Command AddEncryptCommand(CLI::App& app) {
   encrypt->add_option("--method,-m", options->method, "fibonacci (any file) or frequency (text)")
       ->check(CLI::IsMember({"fibonacci", "frequency"}))
       ->capture_default_str();
-  CLI::Option* keyOption = encrypt->add_option(
-      "--key,-k", options->key,
-      "1 to 7 characters; asked for on the terminal, or read as one line from standard input, "
-      "when not given");
+  CLI::Option* keyOption = AddKeyOption(*encrypt, options->key);
   encrypt->add_flag("--verify", options->verify,
                     "Then check that each FILE.qor decrypts back to FILE, as qor verify does");
   encrypt->add_option("FILE", options->files, "Files to encrypt")->required();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/messages.h"
 #include "job/text_encoding.h"
 
 #ifdef _WIN32
@@ -159,6 +160,20 @@ std::optional<CipherKey> ObtainKey(const std::optional<std::string>& given, std:
   const std::optional<std::string> bytes = CheckKey(*text, error);
   if (!bytes) return std::nullopt;
   return CipherKey(*bytes);
+}
+
+CLI::Option* AddKeyOption(CLI::App& command, std::string& key) {
+  return command.add_option(
+      "--key,-k", key,
+      "1 to 7 characters; asked for on the terminal, or read as one line from standard input, when not given");
+}
+
+std::optional<CipherKey> KeyOf(const CLI::Option& keyOption, const std::string& key) {
+  std::string error;
+  std::optional<CipherKey> result =
+      ObtainKey(keyOption.count() > 0 ? std::optional<std::string>(key) : std::nullopt, error);
+  if (!result) Error(error);
+  return result;
 }
 
 }  // namespace qor::cli

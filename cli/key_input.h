@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include <CLI/CLI.hpp>
+
 #include "cipher/key_mixing.h"
 
 namespace qor::cli {
@@ -20,5 +22,12 @@ std::optional<std::string> CheckKey(const std::string& utf8, std::string& error)
 // The key of a command: `given` from its option, else typed or read as
 // above, then checked. No value, with `error` set, when there is none.
 std::optional<CipherKey> ObtainKey(const std::optional<std::string>& given, std::string& error);
+
+// The --key option of a command, read into `key`.
+CLI::Option* AddKeyOption(CLI::App& command, std::string& key);
+
+// The command's key, from its --key option when given, else as ObtainKey
+// gets it. No value when there is none; the reason is then printed.
+std::optional<CipherKey> KeyOf(const CLI::Option& keyOption, const std::string& key);
 
 }  // namespace qor::cli

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "cipher/stream_io.h"
+
 namespace qor::cli {
 
 class ProgressLine {
@@ -21,6 +23,10 @@ class ProgressLine {
   ~ProgressLine();
 
   void Update(std::int64_t done, std::int64_t total);
+  // Update, as the engine and the file passes take it.
+  Progress Sink() {
+    return [this](std::int64_t done, std::int64_t total) { Update(done, total); };
+  }
   void Clear();
 
   static bool StderrIsTerminal();
