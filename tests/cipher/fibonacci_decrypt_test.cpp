@@ -9,11 +9,8 @@ namespace {
 using test::Bytes;
 using test::RandomBytes;
 using test::RandomKey;
-using test::RunMethod;
 
-Bytes Encrypt(const Bytes& input, const CipherKey& key) {
-  return RunMethod([](std::FILE* in, std::FILE* out, const CipherKey& k) { EncryptFibonacci(in, out, k); }, input, key);
-}
+const auto Encrypt = &test::FibonacciEncrypted;
 
 using Decrypted = test::Decrypted<FibonacciDecryptResult>;
 

@@ -9,15 +9,12 @@ namespace {
 using test::Bytes;
 using test::CodedText;
 using test::RandomKey;
-using test::RunMethod;
 using test::SpanishText;
 using test::TextEncoding;
 using test::ToBytes;
 using test::WithoutDropped;
 
-Bytes Encrypt(const Bytes& input, const CipherKey& key) {
-  return RunMethod([](std::FILE* in, std::FILE* out, const CipherKey& k) { EncryptFrequency(in, out, k); }, input, key);
-}
+const auto Encrypt = &test::FrequencyEncrypted;
 
 using Decrypted = test::Decrypted<FrequencyDecryptResult>;
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "cipher/fibonacci.h"
+#include "cipher/frequency.h"
+
 namespace qor::test {
 
 Bytes RunMethod(const Method& method, const Bytes& input, const CipherKey& key) {
@@ -25,6 +28,14 @@ Bytes RunMethod(const Method& method, const Bytes& input, const CipherKey& key) 
   std::fclose(in);
   std::fclose(out);
   return result;
+}
+
+Bytes FrequencyEncrypted(const Bytes& input, const CipherKey& key) {
+  return RunMethod([](std::FILE* in, std::FILE* out, const CipherKey& k) { EncryptFrequency(in, out, k); }, input, key);
+}
+
+Bytes FibonacciEncrypted(const Bytes& input, const CipherKey& key) {
+  return RunMethod([](std::FILE* in, std::FILE* out, const CipherKey& k) { EncryptFibonacci(in, out, k); }, input, key);
 }
 
 Bytes RandomBytes(std::mt19937& rng, std::size_t size) {

@@ -18,6 +18,10 @@ using Method = std::function<void(std::FILE*, std::FILE*, const CipherKey&)>;
 
 Bytes RunMethod(const Method& method, const Bytes& input, const CipherKey& key);
 
+// The two methods over bytes.
+Bytes FrequencyEncrypted(const Bytes& input, const CipherKey& key);
+Bytes FibonacciEncrypted(const Bytes& input, const CipherKey& key);
+
 Bytes RandomBytes(std::mt19937& rng, std::size_t size);
 CipherKey RandomKey(std::mt19937& rng);
 Bytes ToBytes(const std::string& s);
