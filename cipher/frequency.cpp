@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -74,13 +75,20 @@ struct CodeMeaning {
 
 struct CodeBook {
   std::array<CodeMeaning, 256> meaning{};
+  // Each byte's packed counter (-1 for none) and cycle, to step a counter
+  // back over a byte already read.
+  std::array<std::int8_t, 256> counterOf{};
+  std::array<std::uint8_t, 256> cycleOf{};
 
   CodeBook() {
     int packed = 0;
+    counterOf.fill(-1);
     for (int b = 0; b < 256; ++b) {
       const FrequencyCode& c = FrequencyCodeTable[static_cast<std::size_t>(b)];
       if (c.Dropped()) continue;
       const int counter = c.cycle > 1 ? packed++ : -1;
+      counterOf[static_cast<std::size_t>(b)] = static_cast<std::int8_t>(counter);
+      cycleOf[static_cast<std::size_t>(b)] = c.cycle;
       for (int k = 0; k < c.cycle; ++k) {
         CodeMeaning& m = meaning[static_cast<std::size_t>(c.first + k)];
         if (m.valid) continue;  // code 14: the fourth E is entered first, F is the fallback
@@ -108,6 +116,14 @@ struct CodeBook {
     }
     byte = m.byte;
     return true;
+  }
+
+  // Steps the counters back over a byte that was read.
+  void Unread(std::uint8_t byte, PackedCounters& counters) const {
+    const int k = counterOf[byte];
+    if (k < 0) return;
+    std::uint8_t& c = counters[static_cast<std::size_t>(k)];
+    c = static_cast<std::uint8_t>(c == 0 ? cycleOf[byte] - 1 : c - 1);
   }
 
   // Reads a cycling character's code although its counter disagrees, and
@@ -216,16 +232,36 @@ class FrequencyDecoder {
  private:
   // Search limits. A wrong shift reads as valid codes for about two bytes,
   // so the last drop lies a few bytes before the first failure.
-  static constexpr std::int64_t kBack = 32;         // how far before a failure a drop is looked for
-  static constexpr std::int64_t kConfirm = 24;      // clean bytes that confirm a reading
+  static constexpr std::int64_t kBack = 16;        // how far before a failure a drop is looked for
+  static constexpr std::int64_t kConfirm = 16;     // clean bytes that confirm a reading
   static constexpr std::int64_t kMaxWindow = 256;  // longest stretch searched at once
-  static constexpr std::size_t kBeam = 32;
+  static constexpr std::size_t kBeam = 16;
   static constexpr int kMaxEvents = 48;
   static constexpr int kMaxSlack = 3;  // extra drops a reading may carry over the best
   static constexpr std::int64_t kCheckEvery = 32;
   static constexpr std::size_t kCheckRing = 8;
   static constexpr std::size_t kBlock = 1 << 16;
   static constexpr std::int64_t kKeep = 2 * kBack + 2 * kCheckEvery;
+
+  // Most failures come a byte or two after a single drop, after which one
+  // other shift reads cleanly. That is tried first, with every shift at
+  // every place a little before the failure, and taken when the readings
+  // that come near the best all agree on it; the full search decides the
+  // rest, as where drops come thick.
+  static constexpr std::int64_t kQuickBack = 12;   // how far before the failure the drop is looked for
+  static constexpr std::int64_t kQuickAfter = 20;  // how far past it a reading must go clean
+  static constexpr std::int64_t kQuickReach = 64;  // how far near rivals read on to be told apart
+  static constexpr int kQuickMargin = 8;
+  // One place and shift for the drop, and how its reading went.
+  struct QuickPath {
+    int score = 0;
+    std::int64_t at = 0;
+    int shift = 0;
+    PackedCounters first{};  // at `at`
+    std::int64_t end = 0;    // read up to here
+    PackedCounters counters{};
+    std::uint8_t beforeLast = 0, last = 0;
+  };
 
   struct State {
     std::int64_t at = -1;  // the position this state is before
@@ -311,8 +347,11 @@ class FrequencyDecoder {
   // when the file is rejected.
   bool Advance(std::int64_t limit, std::int64_t available);
   bool Repair(std::int64_t failure, std::int64_t available);
+  bool QuickRepair(std::int64_t failure, std::int64_t available);
+  std::int64_t ReadOn(QuickPath& path, std::int64_t to) const;
   Search Window(const State& root, std::int64_t failure, std::int64_t available, int slack);
   State StateAt(std::int64_t t) const;
+  bool Settled(std::int32_t offset) const;
   void Flush(std::int64_t upTo);
 
   std::FILE* input_;
@@ -342,6 +381,9 @@ class FrequencyDecoder {
   std::int64_t counterFixes_ = 0;
   std::int64_t searchedSpan_ = 0;     // bytes read by searches
   std::int64_t searchedPenalty_ = 0;  // and how unlike text they were
+
+  std::vector<QuickPath> paths_;  // the quick search's scratch
+  std::vector<QuickPath*> near_;
 };
 
 FrequencyDecoder::State FrequencyDecoder::StateAt(std::int64_t t) const {
@@ -385,7 +427,89 @@ bool FrequencyDecoder::Advance(std::int64_t limit, std::int64_t available) {
   return true;
 }
 
+std::int64_t FrequencyDecoder::ReadOn(QuickPath& p, std::int64_t to) const {
+  // Reads on under the path's shift; where it stopped.
+  for (std::uint8_t byte = 0; p.end < to; ++p.end) {
+    if (!ReadAt(p.end, p.shift, p.counters, byte)) break;
+    p.score += model_.Cost(p.beforeLast, p.last, byte);
+    p.beforeLast = p.last, p.last = byte;
+  }
+  return p.end;
+}
+
+bool FrequencyDecoder::QuickRepair(std::int64_t failure, std::int64_t available) {
+  const std::int64_t from = std::max({floor_.at, lo_, failure - kQuickBack});
+  const std::int64_t goal = std::min(failure + kQuickAfter, available);
+  const auto byteAt = [this](std::int64_t t, std::uint8_t otherwise) {
+    return t >= lo_ ? dec_[static_cast<std::size_t>(t - lo_)] : otherwise;
+  };
+  // How unlike text the reading so far is, from `from` up to each place,
+  // so that every way is weighed over the same bytes.
+  std::array<int, kQuickBack + 2> before{};
+  const auto at = [from](std::int64_t t) { return static_cast<std::size_t>(t - from); };
+  for (std::int64_t t = from; t < failure; ++t)
+    before[at(t + 1)] = before[at(t)] + model_.Cost(byteAt(t - 2, '.'), byteAt(t - 1, ' '), byteAt(t, 0));
+
+  // Every place and shift that reads clean up to the goal. Going back from
+  // the failure, the counters step back over the bytes read before it.
+  paths_.clear();
+  PackedCounters counters = state_.counters;
+  for (std::int64_t q = failure; q >= from; --q) {
+    if (q < failure) book_.Unread(byteAt(q, 0), counters);
+    for (int k = 0; k < period_; ++k) {
+      if (k == state_.shift) continue;
+      QuickPath p{before[at(q)] + kDropWeight, q, k, counters, q, counters, byteAt(q - 2, '.'), byteAt(q - 1, ' ')};
+      if (ReadOn(p, goal) == goal) paths_.push_back(p);
+    }
+  }
+  if (paths_.empty()) return false;
+
+  // Ways that end in the same state go on alike: only the best of them is
+  // a rival, ties to the one found first. Then the ones near the best.
+  std::vector<QuickPath*>& near = near_;
+  near.clear();
+  for (QuickPath& p : paths_) {
+    const auto same = std::find_if(near.begin(), near.end(), [&p](const QuickPath* o) {
+      return o->shift == p.shift && o->counters == p.counters;
+    });
+    if (same == near.end())
+      near.push_back(&p);
+    else if (p.score < (*same)->score)
+      *same = &p;
+  }
+  const auto keepNear = [&near] {
+    std::stable_sort(near.begin(), near.end(), [](const QuickPath* a, const QuickPath* b) { return a->score < b->score; });
+    const int limit = near.front()->score + kQuickMargin;
+    near.erase(std::find_if(near.begin() + 1, near.end(), [limit](const QuickPath* p) { return p->score >= limit; }),
+               near.end());
+  };
+  const auto agree = [&near] {
+    return std::all_of(near.begin() + 1, near.end(), [&near](const QuickPath* p) {
+      return p->at == near.front()->at && p->shift == near.front()->shift;
+    });
+  };
+  keepNear();
+  if (!agree()) {
+    // Near rivals differ in a counter, which a later code may decide: the
+    // ones that read on furthest stay.
+    std::int64_t reach = 0;
+    for (QuickPath* p : near) reach = std::max(reach, ReadOn(*p, std::min(goal + kQuickReach, available)));
+    near.erase(std::remove_if(near.begin(), near.end(), [reach](const QuickPath* p) { return p->end < reach; }),
+               near.end());
+    keepNear();
+    if (!agree()) return false;
+  }
+  const QuickPath& lead = *near.front();
+  state_ = floor_ = {lead.at, lead.shift, lead.first};
+  cur_ = lead.at;
+  ++dropPoints_;
+  searchedSpan_ += goal - from;
+  searchedPenalty_ += lead.score - kDropWeight;
+  return true;
+}
+
 bool FrequencyDecoder::Repair(std::int64_t failure, std::int64_t available) {
+  if (QuickRepair(failure, available)) return true;
   const std::int64_t start = std::max(floor_.at, failure - kBack);
   const State root = StateAt(start);
   // A reading that needs more drops than the best one can still be the
@@ -427,6 +551,21 @@ bool FrequencyDecoder::Repair(std::int64_t failure, std::int64_t available) {
   state_ = s;
   floor_ = s;
   cur_ = end;
+  return true;
+}
+
+bool FrequencyDecoder::Settled(std::int32_t offset) const {
+  // The latest event before `offset` on a reading names its whole way up
+  // to there: events are shared by the readings that branched after them.
+  const auto before = [this, offset](std::int32_t l) {
+    while (l >= 0 && links_[static_cast<std::size_t>(l)].event.offset >= offset)
+      l = links_[static_cast<std::size_t>(l)].previous;
+    return l;
+  };
+  const int near = Score(beam_.front()) + kDropWeight;
+  const std::int32_t lead = before(beam_.front().lastEvent);
+  for (std::size_t i = 1; i < beam_.size() && Score(beam_[i]) < near; ++i)
+    if (before(beam_[i].lastEvent) != lead) return false;
   return true;
 }
 
@@ -578,6 +717,11 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
     // later code may still decide.
     const bool alone = beam_.size() == 1 || Score(beam_[1]) >= Score(lead) + kDropWeight;
     if (t >= failure + kConfirm && t >= lastEvent + kConfirm && alone) break;
+    // Or when every reading near the lead took the same way up to where
+    // the lead's reading is kept: the rest is searched again from there.
+    if (t >= failure + kConfirm && (t - start) % 4 == 0 &&
+        Settled(static_cast<std::int32_t>(t + 1 - kConfirm - start)))
+      break;
     if (t + 1 >= failure + kMaxWindow) break;
   }
   windowEnd_ = std::min(t + 1, available);
