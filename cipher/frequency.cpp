@@ -75,6 +75,13 @@ struct CodeMeaning {
 
 struct CodeBook {
   std::array<CodeMeaning, 256> meaning{};
+  // The same, one word per code, so that reading a code takes one test:
+  // the character in bits 0-7; in bits 8-15 its counter, or one that stays
+  // 0 for characters that do not cycle, or for codes no character gives;
+  // in bits 16-23 the value the counter must hold (1 for those codes, which
+  // it never does); in bits 24-31 its next value.
+  static constexpr std::uint32_t kStill = 31, kNever = 30;
+  std::array<std::uint32_t, 256> word{};
   // Each byte's packed counter (-1 for none) and cycle, to step a counter
   // back over a byte already read.
   std::array<std::int8_t, 256> counterOf{};
@@ -96,25 +103,30 @@ struct CodeBook {
              c.cycle, true};
       }
     }
+    for (int code = 0; code < 256; ++code) {
+      const CodeMeaning& m = meaning[static_cast<std::size_t>(code)];
+      std::uint32_t& w = word[static_cast<std::size_t>(code)];
+      if (m.counter >= 0)
+        w = m.byte | static_cast<std::uint32_t>(m.counter) << 8 | std::uint32_t{m.expect} << 16 |
+            static_cast<std::uint32_t>(m.expect + 1 == m.cycle ? 0 : m.expect + 1) << 24;
+      else
+        w = m.valid ? m.byte | kStill << 8 : kNever << 8 | 1u << 16;
+    }
   }
 
   // Reads one code against the counters, stepping them; false when no
   // character gives this code now. Code 14 is the fourth E while E's counter
   // stands at 3, F otherwise.
   bool Read(std::uint8_t code, PackedCounters& counters, std::uint8_t& byte) const {
-    const CodeMeaning& m = meaning[code];
-    if (m.counter >= 0) {
-      std::uint8_t& c = counters[static_cast<std::size_t>(m.counter)];
-      if (c != m.expect) {
-        if (code != 14) return false;
-        byte = 'F';
-        return true;
-      }
-      c = static_cast<std::uint8_t>(m.expect + 1 == m.cycle ? 0 : m.expect + 1);
-    } else if (!m.valid) {
-      return false;
+    const std::uint32_t w = word[code];
+    std::uint8_t& c = counters[w >> 8 & 0xFF];
+    if (c != static_cast<std::uint8_t>(w >> 16)) {
+      if (code != 14) return false;
+      byte = 'F';
+      return true;
     }
-    byte = m.byte;
+    c = static_cast<std::uint8_t>(w >> 24);
+    byte = static_cast<std::uint8_t>(w);
     return true;
   }
 
@@ -403,23 +415,29 @@ FrequencyDecoder::State FrequencyDecoder::StateAt(std::int64_t t) const {
 
 bool FrequencyDecoder::Advance(std::int64_t limit, std::int64_t available) {
   while (cur_ < limit) {
-    const std::size_t base = static_cast<std::size_t>(cur_ - lo_);
+    // The counters as a local, which the byte stores cannot touch.
+    PackedCounters counters = state_.counters;
+    const std::uint8_t* const enc = enc_.data() - lo_;
+    std::uint8_t* const dec = dec_.data() - lo_;
     std::size_t mixAt = static_cast<std::size_t>((cur_ + state_.shift) % kMixCycle);
     std::int64_t t = cur_;
     bool failed = false;
-    for (; t < limit; ++t) {
+    while (t < limit && !failed) {
       if (t % kCheckEvery == 0) {
         State& check = checks_[static_cast<std::size_t>(t / kCheckEvery) % kCheckRing];
-        check.at = t, check.shift = state_.shift, check.counters = state_.counters;
+        check.at = t, check.shift = state_.shift, check.counters = counters;
       }
-      const std::size_t i = base + static_cast<std::size_t>(t - cur_);
-      const auto code = static_cast<std::uint8_t>(enc_[i] - mix_[mixAt]);
-      if (++mixAt == kMixCycle) mixAt = 0;
-      if (!book_.Read(code, state_.counters, dec_[i])) {
-        failed = true;
-        break;
+      const std::int64_t stop = std::min(limit, (t / kCheckEvery + 1) * kCheckEvery);
+      for (; t < stop; ++t) {
+        const auto code = static_cast<std::uint8_t>(enc[t] - mix_[mixAt]);
+        if (++mixAt == kMixCycle) mixAt = 0;
+        if (!book_.Read(code, counters, dec[t])) {
+          failed = true;
+          break;
+        }
       }
     }
+    state_.counters = counters;
     cur_ = t;
     state_.at = t;
     if (failed && !Repair(t, available)) return false;
