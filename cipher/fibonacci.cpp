@@ -30,7 +30,7 @@ constexpr std::size_t kBlock = 29 * kRunInput;         // 64960 bytes in, 97440 
 
 // A group as the little-endian word whose first three bytes in memory are
 // byte 0, byte 1 and byte 2 of the group.
-std::uint32_t GroupWord(std::uint32_t bits) {
+constexpr std::uint32_t GroupWord(std::uint32_t bits) {
   return (bits >> 16 & 0xFF) | (bits >> 8 & 0xFF) << 8 | (bits & 0xFF) << 16;
 }
 
@@ -96,6 +96,17 @@ inline void StoreGroup(std::uint8_t* o, std::uint32_t word) {
     o[0] = static_cast<std::uint8_t>(word);
     o[1] = static_cast<std::uint8_t>(word >> 8);
     o[2] = static_cast<std::uint8_t>(word >> 16);
+  }
+}
+
+// The group at p as its word (see GroupWord); reads a fourth byte past it.
+inline std::uint32_t LoadGroup(const std::uint8_t* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t word;
+    std::memcpy(&word, p, 4);
+    return word & 0xFFFFFFu;
+  } else {
+    return p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16;
   }
 }
 
@@ -187,7 +198,8 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
   const auto mix = TripletMixPattern(key);
   std::array<std::uint32_t, 256> state = m.start;
   constexpr std::size_t kInBlock = kBlock / 2 * 3;  // whole groups, whole mixing runs
-  std::vector<std::uint8_t> in(kInBlock), out(kBlock);
+  std::vector<std::uint8_t> in(kInBlock + 1);        // a spare byte for the last group's word
+  BlockWriter writer(output, kBlock, size / 3 * 2);
 
   // Checks one form against the current form of its value and steps that
   // value on; false when no value has this form now. `laid` is the form as
@@ -212,13 +224,16 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
       for (std::size_t i = run; i < end; ++i) in[i] = static_cast<std::uint8_t>(in[i] - mix[i - run]);
     }
     const std::size_t whole = count / 3 * 3;
-    std::uint8_t* o = out.data();
+    std::uint8_t* const out = writer.Buffer();
+    std::uint8_t* o = out;
     for (std::size_t i = 0; i < whole; i += 3) {
-      const std::uint32_t bits = (std::uint32_t{in[i]} << 16) | (std::uint32_t{in[i + 1]} << 8) | in[i + 2];
+      // The group as its word, and as one 24-bit number for the halves.
+      std::uint32_t word = LoadGroup(in.data() + i);
+      const std::uint32_t bits = GroupWord(word);
       std::uint8_t* const group = o;
-      if (!take(bits >> 12, m.firstValue, GroupWord(bits & 0xFFF000u), &FormState::first, o) ||
-          !take(bits & 0xFFFu, m.secondValue, GroupWord(bits & 0xFFFu), &FormState::second, o)) {
-        std::fwrite(out.data(), 1, static_cast<std::size_t>(group - out.data()), output);
+      if (!take(bits >> 12, m.firstValue, word & GroupWord(0xFFF000u), &FormState::first, o) ||
+          !take(bits & 0xFFFu, m.secondValue, word & GroupWord(0xFFFu), &FormState::second, o)) {
+        writer.Write(static_cast<std::size_t>(group - out));
         return reject(done + static_cast<std::int64_t>(i));
       }
     }
@@ -228,12 +243,12 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
       const std::uint32_t bits = (std::uint32_t{in[whole]} << 16) | (std::uint32_t{in[whole + 1]} << 8);
       const bool firstChecks = take(bits >> 12, m.firstValue, GroupWord(bits & 0xFFF000u), &FormState::first, o);
       if (!firstChecks || (m.states[state[0]].second & GroupWord(0xF00u)) != GroupWord(bits & 0xF00u)) {
-        std::fwrite(out.data(), 1, static_cast<std::size_t>(o - out.data()) - (firstChecks ? 1 : 0), output);
+        writer.Write(static_cast<std::size_t>(o - out) - (firstChecks ? 1 : 0));
         return reject(done + static_cast<std::int64_t>(whole));
       }
       result.couldBeEmpty = size == 2 && out[0] == 0x00;
     }
-    std::fwrite(out.data(), 1, static_cast<std::size_t>(o - out.data()), output);
+    writer.Write(static_cast<std::size_t>(o - out));
     done += static_cast<std::int64_t>(count);
     if (progress) progress(done, size);
   }
