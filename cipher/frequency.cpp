@@ -368,6 +368,7 @@ class FrequencyDecoder {
 
   std::FILE* input_;
   std::FILE* output_;
+  BlockWriter* writer_ = nullptr;  // over output_, while Run() runs
   const Progress& progress_;
   const std::array<std::uint8_t, kMixCycle> mix_;
   const int period_;
@@ -748,7 +749,9 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
 
 void FrequencyDecoder::Flush(std::int64_t upTo) {
   if (upTo <= written_) return;
-  std::fwrite(dec_.data() + (written_ - lo_), 1, static_cast<std::size_t>(upTo - written_), output_);
+  const auto count = static_cast<std::size_t>(upTo - written_);
+  std::memcpy(writer_->Buffer(), dec_.data() + (written_ - lo_), count);
+  writer_->Write(count);
   written_ = upTo;
 }
 
@@ -761,6 +764,8 @@ FrequencyDecryptResult FrequencyDecoder::Run() {
   }
   enc_.resize(kBlock + static_cast<std::size_t>(kKeep + kMaxWindow));
   dec_.resize(enc_.size());
+  BlockWriter writer(output_, enc_.size(), size);
+  writer_ = &writer;
   floor_.at = 0;
   state_.at = 0;
   std::int64_t read = 0;
