@@ -59,7 +59,7 @@ int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
     Error("-o names the output of one file only");
     return kExitUsage;
   }
-  const std::optional<CipherKey> key = KeyOf(keyOption, options.key);
+  const std::optional<CipherKey> key = KeyOf(keyOption, options.key, KeyPrompt::kOnce);
   if (!key) return kExitUsage;
   const bool showProgress = ProgressLine::StderrIsTerminal();
 
@@ -97,7 +97,7 @@ int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
 }
 
 int RunVerify(const Options& options, const CLI::Option& keyOption) {
-  const std::optional<CipherKey> key = KeyOf(keyOption, options.key);
+  const std::optional<CipherKey> key = KeyOf(keyOption, options.key, KeyPrompt::kOnce);
   if (!key) return kExitUsage;
   const bool showProgress = ProgressLine::StderrIsTerminal();
   int status = kExitOk;

@@ -25,7 +25,7 @@ struct EncryptOptions {
 };
 
 int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
-  const std::optional<CipherKey> key = KeyOf(keyOption, options.key);
+  const std::optional<CipherKey> key = KeyOf(keyOption, options.key, KeyPrompt::kConfirm);
   if (!key) return kExitUsage;
   const CipherMethod method =
       options.method == "frequency" ? CipherMethod::kFrequency : CipherMethod::kFibonacci;

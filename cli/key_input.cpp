@@ -104,13 +104,14 @@ std::optional<std::string> ReadHiddenLine(const char* prompt) {
 
 }  // namespace
 
-std::optional<std::string> ReadKeyText(std::string& error) {
+std::optional<std::string> ReadKeyText(KeyPrompt prompt, std::string& error) {
   if (InputIsTerminal()) {
     const auto first = ReadHiddenLine("Key: ");
     if (!first) {
       error = "no key was typed";
       return std::nullopt;
     }
+    if (prompt == KeyPrompt::kOnce) return first;
     const auto second = ReadHiddenLine("Key again: ");
     if (!second) {
       error = "no key was typed";
@@ -154,8 +155,9 @@ std::optional<std::string> CheckKey(const std::string& utf8, std::string& error)
   return text.bytes;
 }
 
-std::optional<CipherKey> ObtainKey(const std::optional<std::string>& given, std::string& error) {
-  const std::optional<std::string> text = given ? given : ReadKeyText(error);
+std::optional<CipherKey> ObtainKey(const std::optional<std::string>& given, KeyPrompt prompt,
+                                   std::string& error) {
+  const std::optional<std::string> text = given ? given : ReadKeyText(prompt, error);
   if (!text) return std::nullopt;
   const std::optional<std::string> bytes = CheckKey(*text, error);
   if (!bytes) return std::nullopt;
@@ -168,10 +170,10 @@ CLI::Option* AddKeyOption(CLI::App& command, std::string& key) {
       "1 to 7 characters; asked for on the terminal, or read as one line from standard input, when not given");
 }
 
-std::optional<CipherKey> KeyOf(const CLI::Option& keyOption, const std::string& key) {
+std::optional<CipherKey> KeyOf(const CLI::Option& keyOption, const std::string& key, KeyPrompt prompt) {
   std::string error;
   std::optional<CipherKey> result =
-      ObtainKey(keyOption.count() > 0 ? std::optional<std::string>(key) : std::nullopt, error);
+      ObtainKey(keyOption.count() > 0 ? std::optional<std::string>(key) : std::nullopt, prompt, error);
   if (!result) Error(error);
   return result;
 }

@@ -11,9 +11,16 @@
 
 namespace qor::cli {
 
-// Without echo, twice, when standard input is a terminal; otherwise one line
-// of it. UTF-8 text, no line end. No value, with `error` set, on failure.
-std::optional<std::string> ReadKeyText(std::string& error);
+// How a key typed on the terminal is asked for.
+enum class KeyPrompt {
+  kOnce,     // a key already chosen: decrypting, verifying
+  kConfirm,  // a new key: typed twice, and the two must match
+};
+
+// Without echo, as `prompt` says, when standard input is a terminal;
+// otherwise one line of it. UTF-8 text, no line end. No value, with `error`
+// set, on failure.
+std::optional<std::string> ReadKeyText(KeyPrompt prompt, std::string& error);
 
 // The key's Windows-1252 bytes: 1 to 7 characters, each with a Windows-1252
 // byte. No value, with `error` set, otherwise.
@@ -21,13 +28,14 @@ std::optional<std::string> CheckKey(const std::string& utf8, std::string& error)
 
 // The key of a command: `given` from its option, else typed or read as
 // above, then checked. No value, with `error` set, when there is none.
-std::optional<CipherKey> ObtainKey(const std::optional<std::string>& given, std::string& error);
+std::optional<CipherKey> ObtainKey(const std::optional<std::string>& given, KeyPrompt prompt,
+                                   std::string& error);
 
 // The --key option of a command, read into `key`.
 CLI::Option* AddKeyOption(CLI::App& command, std::string& key);
 
 // The command's key, from its --key option when given, else as ObtainKey
 // gets it. No value when there is none; the reason is then printed.
-std::optional<CipherKey> KeyOf(const CLI::Option& keyOption, const std::string& key);
+std::optional<CipherKey> KeyOf(const CLI::Option& keyOption, const std::string& key, KeyPrompt prompt);
 
 }  // namespace qor::cli

@@ -13,6 +13,19 @@ namespace {
 
 constexpr char kSuffix[] = ".qor";
 
+// ASCII letters only, so that no locale and no byte of a UTF-8 character
+// changes the match.
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether `name` ends in kSuffix in any letter case, as Windows names match.
+bool EndsInSuffix(const std::string& name) {
+  const std::size_t n = sizeof kSuffix - 1;
+  if (name.size() < n) return false;
+  for (std::size_t i = 0; i < n; ++i)
+    if (LowerAscii(name[name.size() - n + i]) != kSuffix[i]) return false;
+  return true;
+}
+
 bool Exists(const std::string& name) {
   std::error_code ec;
   return std::filesystem::exists(std::filesystem::symlink_status(PathOf(name), ec));
@@ -59,7 +72,7 @@ std::string TemporaryNameFor(const std::string& output) {
 
 std::string DecryptedNameFor(const std::string& encryptedName) {
   const std::size_t n = sizeof kSuffix - 1;
-  if (encryptedName.size() <= n || encryptedName.compare(encryptedName.size() - n, n, kSuffix) != 0) return {};
+  if (encryptedName.size() <= n || !EndsInSuffix(encryptedName)) return {};
   const std::string name = encryptedName.substr(0, encryptedName.size() - n);
   if (name.back() == '/' || name.back() == '\\') return {};  // ".qor" alone is no name
   return name;

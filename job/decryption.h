@@ -18,8 +18,8 @@ enum class DecryptMethod {
   kFrequency,
 };
 
-// The input name without its ".qor"; empty when it does not end so (or is
-// nothing else).
+// The input name without its ".qor", in any letter case (".QOR", ".Qor"...);
+// empty when it does not end so (or is nothing else).
 std::string DecryptedNameFor(const std::string& encryptedName);
 
 struct DecryptOutcome {

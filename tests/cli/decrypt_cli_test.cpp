@@ -91,6 +91,21 @@ TEST_F(QorTest, DecryptNamesAndUsage) {
   EXPECT_NE(o.err.find("an empty file gives the same two bytes"), std::string::npos) << o.err;
 }
 
+TEST_F(QorTest, DecryptTakesOffTheSuffixInAnyLetterCase) {
+  const std::string a = Sample("Informe.TXT", 500, 1), b = Sample("foto", 300, 2);
+  ASSERT_EQ(Qor({"encrypt", "-k", "k", a, b}).status, 0);
+  fs::rename(a + ".qor", a + ".QOR");
+  fs::rename(b + ".qor", b + ".Qor");
+  fs::remove(a);
+  fs::remove(b);
+
+  const Outcome o = Qor({"decrypt", "-k", "k", a + ".QOR", b + ".Qor"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, a + " (fibonacci)\n" + b + " (fibonacci)\n");
+  EXPECT_EQ(ReadBytes(a), SampleBytes(500, 1));
+  EXPECT_EQ(ReadBytes(b), SampleBytes(300, 2));
+}
+
 TEST_F(QorTest, VerifyPassesOnlyWhenTheFileComesBack) {
   const std::string bin = Sample("a.bin", 5000);
   const std::string text = dir.File("b.txt");
