@@ -418,8 +418,8 @@ bool FrequencyDecoder::Advance(std::int64_t limit, std::int64_t available) {
   while (cur_ < limit) {
     // The counters as a local, which the byte stores cannot touch.
     PackedCounters counters = state_.counters;
-    const std::uint8_t* const enc = enc_.data() - lo_;
-    std::uint8_t* const dec = dec_.data() - lo_;
+    const std::uint8_t* const enc = enc_.data();
+    std::uint8_t* const dec = dec_.data();
     std::size_t mixAt = static_cast<std::size_t>((cur_ + state_.shift) % kMixCycle);
     std::int64_t t = cur_;
     bool failed = false;
@@ -430,9 +430,10 @@ bool FrequencyDecoder::Advance(std::int64_t limit, std::int64_t available) {
       }
       const std::int64_t stop = std::min(limit, (t / kCheckEvery + 1) * kCheckEvery);
       for (; t < stop; ++t) {
-        const auto code = static_cast<std::uint8_t>(enc[t] - mix_[mixAt]);
+        const auto i = static_cast<std::size_t>(t - lo_);
+        const auto code = static_cast<std::uint8_t>(enc[i] - mix_[mixAt]);
         if (++mixAt == kMixCycle) mixAt = 0;
-        if (!book_.Read(code, counters, dec[t])) {
+        if (!book_.Read(code, counters, dec[i])) {
           failed = true;
           break;
         }
