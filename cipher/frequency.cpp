@@ -364,6 +364,12 @@ class FrequencyDecoder {
   Search Window(const State& root, std::int64_t failure, std::int64_t available, int slack);
   State StateAt(std::int64_t t) const;
   bool Settled(std::int32_t offset) const;
+  // Real text, even with many accents, needs a drop every eleven bytes or
+  // so; a drop every six or fewer marks a wrong key or a foreign file. The
+  // whole file is judged at its end; on the way, once the drops run this
+  // far ahead, so that noise is refused early instead of searched through.
+  static constexpr std::int64_t kDropsAhead = 64;
+  bool TooManyDrops(std::int64_t slack) const { return dropPoints_ > slack + cur_ / 6; }
   void Flush(std::int64_t upTo);
 
   std::FILE* input_;
@@ -442,7 +448,7 @@ bool FrequencyDecoder::Advance(std::int64_t limit, std::int64_t available) {
     state_.counters = counters;
     cur_ = t;
     state_.at = t;
-    if (failed && !Repair(t, available)) return false;
+    if (failed && (!Repair(t, available) || TooManyDrops(kDropsAhead))) return false;
   }
   return true;
 }
@@ -795,8 +801,7 @@ FrequencyDecryptResult FrequencyDecoder::Run() {
   }
   // With a wrong key the searches run everywhere, need many drops and read
   // unlikely characters; real text, even with many accents, neither.
-  const std::int64_t n = cur_;
-  if (ok && dropPoints_ > 2 + n / 6) ok = false;
+  if (ok && TooManyDrops(2)) ok = false;
   if (ok && searchedSpan_ >= 16 && 2 * searchedPenalty_ > 5 * searchedSpan_) ok = false;
   if (ok) Flush(cur_);
   result.status = ok ? DecryptStatus::kOk : DecryptStatus::kRejected;
