@@ -331,6 +331,10 @@ class FrequencyDecoder {
     return static_cast<std::uint8_t>(enc_[static_cast<std::size_t>(t - lo_)] -
                                      mix_[static_cast<std::size_t>((t + shift) % kMixCycle)]);
   }
+  // The byte decoded at t, or `otherwise` before what is kept of them.
+  std::uint8_t Decoded(std::int64_t t, std::uint8_t otherwise) const {
+    return t >= lo_ ? dec_[static_cast<std::size_t>(t - lo_)] : otherwise;
+  }
   bool ReadAt(std::int64_t t, int shift, PackedCounters& counters, std::uint8_t& byte) const {
     return book_.Read(Code(t, shift), counters, byte);
   }
@@ -466,25 +470,22 @@ std::int64_t FrequencyDecoder::ReadOn(QuickPath& p, std::int64_t to) const {
 bool FrequencyDecoder::QuickRepair(std::int64_t failure, std::int64_t available) {
   const std::int64_t from = std::max({floor_.at, lo_, failure - kQuickBack});
   const std::int64_t goal = std::min(failure + kQuickAfter, available);
-  const auto byteAt = [this](std::int64_t t, std::uint8_t otherwise) {
-    return t >= lo_ ? dec_[static_cast<std::size_t>(t - lo_)] : otherwise;
-  };
   // How unlike text the reading so far is, from `from` up to each place,
   // so that every way is weighed over the same bytes.
   std::array<int, kQuickBack + 2> before{};
   const auto at = [from](std::int64_t t) { return static_cast<std::size_t>(t - from); };
   for (std::int64_t t = from; t < failure; ++t)
-    before[at(t + 1)] = before[at(t)] + model_.Cost(byteAt(t - 2, '.'), byteAt(t - 1, ' '), byteAt(t, 0));
+    before[at(t + 1)] = before[at(t)] + model_.Cost(Decoded(t - 2, '.'), Decoded(t - 1, ' '), Decoded(t, 0));
 
   // Every place and shift that reads clean up to the goal. Going back from
   // the failure, the counters step back over the bytes read before it.
   paths_.clear();
   PackedCounters counters = state_.counters;
   for (std::int64_t q = failure; q >= from; --q) {
-    if (q < failure) book_.Unread(byteAt(q, 0), counters);
+    if (q < failure) book_.Unread(Decoded(q, 0), counters);
     for (int k = 0; k < period_; ++k) {
       if (k == state_.shift) continue;
-      QuickPath p{before[at(q)] + kDropWeight, q, k, counters, q, counters, byteAt(q - 2, '.'), byteAt(q - 1, ' ')};
+      QuickPath p{before[at(q)] + kDropWeight, q, k, counters, q, counters, Decoded(q - 2, '.'), Decoded(q - 1, ' ')};
       if (ReadOn(p, goal) == goal) paths_.push_back(p);
     }
   }
@@ -603,8 +604,8 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
   beam_[0].shift = root.shift;
   beam_[0].counters = root.counters;
   for (std::size_t i = 0; i < root.counters.size(); ++i) beam_[0].hash ^= Zobrist(i, root.counters[i]);
-  if (start > lo_) beam_[0].last = dec_[static_cast<std::size_t>(start - 1 - lo_)];
-  if (start > lo_ + 1) beam_[0].beforeLast = dec_[static_cast<std::size_t>(start - 2 - lo_)];
+  beam_[0].beforeLast = Decoded(start - 2, '.');
+  beam_[0].last = Decoded(start - 1, ' ');
 
   std::int64_t t = start;
   for (; t < available; ++t) {
