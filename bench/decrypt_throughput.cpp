@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cipher/fibonacci.h"
-#include "cipher/frequency.h"
+#include "cipher/fibonacci/fibonacci.h"
+#include "cipher/frequency/frequency.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -11,10 +10,6 @@ namespace qor {
 
 // The input file's size in bytes, or -1 when it cannot be determined.
 std::int64_t StreamSize(std::FILE* stream);
-
-// Told how many input bytes have been taken out of how many, once per block.
-// Optional everywhere; never affects the output.
-using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
 
 // Reads exactly `count` bytes unless the stream ends or fails first; the
 // bytes it could not read are set to 0xFF, the low 8 bits of EOF, which is

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cipher/stream_io.h"
+#include "cipher/progress.h"
 
 namespace qor::cli {
 
@@ -25,7 +25,10 @@ class ProgressLine {
   void Update(std::int64_t done, std::int64_t total);
   // Update, as the engine and the file passes take it.
   Progress Sink() {
-    return [this](std::int64_t done, std::int64_t total) { Update(done, total); };
+    return [this](std::int64_t done, std::int64_t total) {
+      Update(done, total);
+      return true;
+    };
   }
   void Clear();
 

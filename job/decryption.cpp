@@ -5,8 +5,9 @@
 #include <system_error>
 #include <vector>
 
-#include "cipher/fibonacci.h"
-#include "cipher/frequency.h"
+#include "cipher/fibonacci/fibonacci.h"
+#include "cipher/frequency/frequency.h"
+#include "cipher/stream_io.h"
 
 namespace qor {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "cipher/decryption.h"
+#include "cipher/decrypt_result.h"
 #include "cipher/key_mixing.h"
-#include "cipher/stream_io.h"
+#include "cipher/progress.h"
 #include "job/file_run.h"
 
 namespace qor {

@@ -1,7 +1,7 @@
 #include "job/encryption_job.h"
 
-#include "cipher/fibonacci.h"
-#include "cipher/frequency.h"
+#include "cipher/fibonacci/fibonacci.h"
+#include "cipher/frequency/frequency.h"
 #include "cipher/key_mixing.h"
 #include "job/file_run.h"
 #include "job/text_encoding.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "cipher/stream_io.h"
+#include "cipher/progress.h"
 
 namespace qor {
 

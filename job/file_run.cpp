@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cipher/fibonacci.h"
-#include "cipher/frequency.h"
+#include "cipher/fibonacci/fibonacci.h"
+#include "cipher/frequency/frequency.h"
 #include "job/text_encoding.h"
 
 #ifdef _WIN32

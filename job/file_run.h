@@ -10,7 +10,7 @@
 #include <string>
 
 #include "cipher/key_mixing.h"
-#include "cipher/stream_io.h"
+#include "cipher/progress.h"
 
 namespace qor {
 

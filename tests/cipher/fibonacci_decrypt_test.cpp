@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cipher/fibonacci.h"
+#include "cipher/fibonacci/fibonacci.h"
 #include "tests/cipher/streams.h"
 
 namespace qor {

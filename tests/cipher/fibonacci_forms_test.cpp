@@ -1,4 +1,4 @@
-#include "cipher/fibonacci_forms.h"
+#include "cipher/fibonacci/forms.h"
 
 #include <gtest/gtest.h>
 

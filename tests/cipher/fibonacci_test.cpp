@@ -1,4 +1,4 @@
-#include "cipher/fibonacci.h"
+#include "cipher/fibonacci/fibonacci.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cipher/frequency.h"
+#include "cipher/frequency/frequency.h"
 #include "tests/cipher/texts.h"
 
 namespace qor {

@@ -1,4 +1,4 @@
-#include "cipher/frequency.h"
+#include "cipher/frequency/frequency.h"
 
 #include <gtest/gtest.h>
 
@@ -165,6 +165,7 @@ TEST(EncryptFrequencyTest, ReportsProgressUpToTheSize) {
           last = done;
           total = all;
           ++calls;
+          return true;
         });
       },
       input, CipherKey("k"));

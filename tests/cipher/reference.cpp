@@ -1,7 +1,8 @@
 #include "tests/cipher/reference.h"
 
-#include "cipher/fibonacci.h"
-#include "cipher/frequency.h"
+#include "cipher/fibonacci/fibonacci.h"
+#include "cipher/stream_io.h"
+#include "cipher/frequency/frequency.h"
 
 namespace qor::test {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "cipher/fibonacci.h"
-#include "cipher/frequency.h"
+#include "cipher/fibonacci/fibonacci.h"
+#include "cipher/frequency/frequency.h"
 
 namespace qor::test {
 

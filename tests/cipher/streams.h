@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cipher/key_mixing.h"
-#include "cipher/stream_io.h"
+#include "cipher/progress.h"
 
 namespace qor::test {
 

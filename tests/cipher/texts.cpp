@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cipher/frequency.h"
+#include "cipher/frequency/frequency.h"
 
 namespace qor::test {
 

@@ -10,8 +10,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "cipher/fibonacci.h"
-#include "cipher/frequency.h"
+#include "cipher/fibonacci/fibonacci.h"
+#include "cipher/frequency/frequency.h"
 #include "cipher/key_mixing.h"
 
 namespace qor::testing {

@@ -1,4 +1,6 @@
-#include "cipher/fibonacci.h"
+#include "cipher/fibonacci/fibonacci.h"
+
+#include "cipher/stream_io.h"
 
 #include <algorithm>
 #include <bit>
@@ -177,7 +179,7 @@ void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
       for (std::size_t i = 0; i < kMixRun; ++i) r[i] = static_cast<std::uint8_t>(r[i] + mix[i]);
     }
     writer.Write(outCount);
-    if (progress) progress(std::min(done, std::max<std::int64_t>(size, 0)), size);
+    if (!GoOn(progress, std::min(done, std::max<std::int64_t>(size, 0)), size)) return;
   }
 }
 
@@ -253,7 +255,10 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
     }
     writer.Write(static_cast<std::size_t>(o - out));
     done += static_cast<std::int64_t>(count);
-    if (progress) progress(done, size);
+    if (!GoOn(progress, done, size)) {
+      result.status = DecryptStatus::kStopped;
+      return result;
+    }
   }
   return result;
 }

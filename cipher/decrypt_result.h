@@ -9,6 +9,7 @@ namespace qor {
 enum class DecryptStatus {
   kOk,
   kRejected,  // a wrong key, or a damaged or foreign file
+  kStopped,   // the caller's progress callback asked to stop; output incomplete
 };
 
 struct FibonacciDecryptResult {

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "cipher/decryption.h"
-#include "cipher/fibonacci_forms.h"
+#include "cipher/decrypt_result.h"
+#include "cipher/fibonacci/forms.h"
 #include "cipher/key_mixing.h"
-#include "cipher/stream_io.h"
+#include "cipher/progress.h"
 
 namespace qor {
 

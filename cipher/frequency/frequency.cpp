@@ -1,4 +1,6 @@
-#include "cipher/frequency.h"
+#include "cipher/frequency/frequency.h"
+
+#include "cipher/stream_io.h"
 
 #include <algorithm>
 #include <cstring>
@@ -789,7 +791,10 @@ FrequencyDecryptResult FrequencyDecoder::Run() {
     const bool last = read >= size;
     // Leave room after every failure for the search to look ahead.
     ok = Advance(last ? available : available - kMaxWindow, available);
-    if (progress_) progress_(std::min(cur_, size), size);
+    if (ok && !GoOn(progress_, std::min(cur_, size), size)) {
+      result.status = DecryptStatus::kStopped;
+      return result;
+    }
     if (!ok || last) break;
     // Keep what a search may go back to and rewrite; write out the rest.
     const std::int64_t keepFrom = std::max(lo_, (cur_ - kKeep) / kCheckEvery * kCheckEvery);
@@ -856,7 +861,7 @@ void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
     }
     writer.Write(written);
     done += static_cast<std::int64_t>(count);
-    if (progress) progress(done, size);
+    if (!GoOn(progress, done, size)) return;
   }
 }
 

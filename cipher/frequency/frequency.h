@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "cipher/decryption.h"
+#include "cipher/decrypt_result.h"
 #include "cipher/key_mixing.h"
-#include "cipher/stream_io.h"
+#include "cipher/progress.h"
 
 namespace qor {
 
