@@ -3,30 +3,14 @@
 // a 3-byte group that is mixed with the key.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
 
 #include "cipher/decrypt_result.h"
-#include "cipher/fibonacci/forms.h"
 #include "cipher/key_mixing.h"
 #include "cipher/progress.h"
 
 namespace qor {
-
-using FibonacciGroup = std::array<std::uint8_t, 3>;
-
-// (value + 128) mod 256: flips the high bit of a value 0..255.
-void HalfTurn(std::int32_t& value);
-
-// Sets the group's bits from the two forms: the first form's digits 0..11
-// from bit 7 of byte 0 on, then the second form's digits 11..0 down to bit 0
-// of byte 2. Only sets bits; the group starts at 0.
-void PackForms(const FibonacciDigits& first, const FibonacciDigits& second, FibonacciGroup& group);
-
-// Mixes group g (position = 2g + 2): output byte m = 3g + i takes key byte
-// m mod length, added for i = 0 and 2, subtracted for i = 1.
-void MixTriplet(FibonacciGroup& group, std::int64_t position, const CipherKey& key);
 
 // The output length for an input of `inputLength` bytes.
 std::int64_t FibonacciOutputLength(std::int64_t inputLength);

@@ -156,13 +156,6 @@ std::uint16_t DigitsMask(const FibonacciDigits& digits) {
   return mask;
 }
 
-std::int32_t FormValue(const FibonacciDigits& digits, const FibonacciBasis& basis) {
-  std::int32_t sum = 0;
-  for (int i = 0; i < 12; ++i)
-    if (digits[i]) sum += basis[i];
-  return sum;
-}
-
 const RepresentationCycles& RepresentationCycles::Get() {
   static const RepresentationCycles cycles;
   return cycles;

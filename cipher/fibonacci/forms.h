@@ -24,9 +24,6 @@ void NextRepresentation(std::int32_t value, const FibonacciBasis& basis, Represe
 // A form as a 12-bit mask, digit i in bit i.
 std::uint16_t DigitsMask(const FibonacciDigits& digits);
 
-// The sum of the weights of the set digits.
-std::int32_t FormValue(const FibonacciDigits& digits, const FibonacciBasis& basis = kFibonacciBasis);
-
 // Each value's whole cycle of forms, first form first, worked out once by
 // running NextRepresentation from the all-zero record until the first form
 // comes back.

@@ -5,9 +5,12 @@
 #include <map>
 #include <set>
 
+#include "tests/cipher/reference.h"
+
 namespace qor {
 namespace {
 
+using test::FormValue;
 using Form = std::set<int>;
 
 Form ToForm(const FibonacciDigits& d) {

@@ -1,4 +1,5 @@
 #include "cipher/fibonacci/fibonacci.h"
+#include "cipher/fibonacci/group_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@ namespace qor {
 namespace {
 
 using test::Bytes;
+using test::PackForms;
 using test::RunMethod;
 
 const auto Encrypt = &test::FibonacciEncrypted;

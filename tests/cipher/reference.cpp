@@ -1,10 +1,25 @@
 #include "tests/cipher/reference.h"
 
-#include "cipher/fibonacci/fibonacci.h"
-#include "cipher/stream_io.h"
 #include "cipher/frequency/frequency.h"
+#include "cipher/stream_io.h"
 
 namespace qor::test {
+
+void PackForms(const FibonacciDigits& first, const FibonacciDigits& second, FibonacciGroup& group) {
+  // Bit b of the 24, counted from bit 7 of byte 0.
+  const auto set = [&group](int b) { group[b / 8] = static_cast<std::uint8_t>(group[b / 8] | 0x80 >> (b % 8)); };
+  for (int i = 0; i < 12; ++i) {
+    if (first[i]) set(i);
+    if (second[i]) set(23 - i);
+  }
+}
+
+std::int32_t FormValue(const FibonacciDigits& digits, const FibonacciBasis& basis) {
+  std::int32_t sum = 0;
+  for (int i = 0; i < 12; ++i)
+    if (digits[i]) sum += basis[i];
+  return sum;
+}
 
 void ReferenceFrequency(std::FILE* input, std::FILE* output, const CipherKey& key) {
   FrequencyCounters counters;
