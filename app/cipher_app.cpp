@@ -1,7 +1,7 @@
 #include "app/cipher_app.h"
 
 #include "app/cipher_dlg.h"
-#include "app/messages.h"
+#include "app/dialog_texts.h"
 
 BEGIN_MESSAGE_MAP(CCipherApp, CWinApp)
   ON_COMMAND(ID_HELP, CWinApp::OnHelp)

@@ -3,7 +3,8 @@
 #include "app/about_dlg.h"
 #include "app/dialog_job_host.h"
 #include "app/icon_position.h"
-#include "app/messages.h"
+#include "app/dialog_texts.h"
+#include "cipher/key_mixing.h"
 #include "job/encryption_job.h"
 
 CCipherDlg::CCipherDlg(CWnd* pParent) : CDialog(CCipherDlg::IDD, pParent) {
@@ -20,7 +21,7 @@ CCipherDlg::~CCipherDlg() = default;
 void CCipherDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Text(pDX, IDC_KEY, m_strKey);
-  DDV_MaxChars(pDX, m_strKey, 7);
+  DDV_MaxChars(pDX, m_strKey, qor::kMaxKeyLength);
   DDX_Text(pDX, IDC_FILE_NAME, m_strFileName);
 }
 

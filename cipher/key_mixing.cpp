@@ -5,9 +5,9 @@
 namespace qor {
 
 CipherKey::CipherKey(std::string_view keyText) {
-  const std::size_t n = std::min<std::size_t>(keyText.size(), 7);
+  const std::size_t n = std::min<std::size_t>(keyText.size(), kMaxKeyLength);
   for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>(keyText[i]);
-  while (length < 7 && bytes[length] != 0) ++length;
+  while (length < kMaxKeyLength && bytes[length] != 0) ++length;
 }
 
 void MixStreamByte(std::uint8_t& code, std::int64_t position, const CipherKey& key) {

@@ -8,14 +8,18 @@
 
 namespace qor {
 
-// At most 7 key bytes, zero-filled to 8, and the number of bytes before the
-// first zero byte. Key text is Windows-1252 bytes.
+// The longest key: the dialog's key edit, its data validation and the
+// command-line tool all take at most this many characters.
+inline constexpr int kMaxKeyLength = 7;
+
+// At most kMaxKeyLength key bytes, zero-filled to one more, and the number
+// of bytes before the first zero byte. Key text is Windows-1252 bytes.
 struct CipherKey {
-  std::array<std::uint8_t, 8> bytes{};
+  std::array<std::uint8_t, kMaxKeyLength + 1> bytes{};
   std::int32_t length = 0;
 
   CipherKey() = default;
-  // Takes the first 7 bytes of the text; the rest is ignored.
+  // Takes the first kMaxKeyLength bytes of the text; the rest is ignored.
   explicit CipherKey(std::string_view keyText);
 };
 

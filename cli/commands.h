@@ -4,11 +4,12 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "cipher/key_mixing.h"
-#include "job/decryption.h"
+#include "cipher/method.h"
 
 namespace qor::cli {
 
@@ -25,9 +26,12 @@ Command AddEncryptCommand(CLI::App& app);
 Command AddDecryptCommand(CLI::App& app);
 Command AddVerifyCommand(CLI::App& app);
 
+// The --method option's words: the methods, and "auto" when `withAuto`.
+std::vector<std::string> MethodWords(bool withAuto);
+
 // Checks that FILE.qor decrypts back to FILE, with a progress line on a
 // terminal, and tells the outcome; qor verify and qor encrypt --verify.
 // True when it does.
-bool VerifyAndReport(const std::string& file, DecryptMethod method, const CipherKey& key, bool showProgress);
+bool VerifyAndReport(const std::string& file, MethodChoice choice, const CipherKey& key, bool showProgress);
 
 }  // namespace qor::cli

@@ -7,9 +7,11 @@
 
 #include "cli/commands.h"
 #include "cli/key_input.h"
-#include "cli/messages.h"
+#include "cli/reports.h"
 #include "cli/progress_line.h"
-#include "job/decryption.h"
+#include "cipher/method.h"
+#include "job/file_decryption.h"
+#include "job/file_names.h"
 
 namespace qor::cli {
 namespace {
@@ -23,32 +25,33 @@ constexpr char kWhatFrequencyLoses[] =
     "code, an F that follows 3, 7, 11... E's can come back as E, and an E after it as F.";
 
 struct Options {
-  std::string method = "auto";
+  std::string method{ChoiceName(kAutomatic)};
   std::string key;
   std::string output;
   bool force = false;
   std::vector<std::string> files;
 };
 
-DecryptMethod MethodOf(const std::string& name) {
-  if (name == "fibonacci") return DecryptMethod::kFibonacci;
-  if (name == "frequency") return DecryptMethod::kFrequency;
-  return DecryptMethod::kAuto;
+// The option's word, checked by the parser.
+MethodChoice ChoiceOf(const std::string& word) {
+  MethodChoice choice = kAutomatic;
+  ParseChoice(word, choice);
+  return choice;
 }
 
 void AddMethodAndKey(CLI::App& command, Options& options, CLI::Option*& keyOption) {
   command.add_option("--method,-m", options.method, "auto (Fibonacci when every form checks, else frequency), "
                                                     "fibonacci or frequency")
-      ->check(CLI::IsMember({"auto", "fibonacci", "frequency"}))
+      ->check(CLI::IsMember(MethodWords(/*withAuto=*/true)))
       ->capture_default_str();
   keyOption = AddKeyOption(command, options.key);
   command.footer(kWhatFrequencyLoses);
 }
 
 std::string Decrypted(const DecryptOutcome& outcome) {
-  std::string text = MethodName(outcome.method);
-  if (outcome.method == CipherMethod::kFrequency) {
-    const std::int64_t drops = outcome.frequency.dropPoints;
+  std::string text{MethodName(outcome.method())};
+  if (outcome.method() == Method::kFrequency) {
+    const std::int64_t drops = outcome.decrypted.frequency.dropPoints;
     text += ", " + std::to_string(drops) + (drops == 1 ? " place" : " places") + " where bytes had been dropped";
   }
   return text;
@@ -74,7 +77,7 @@ int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
     DecryptOutcome outcome;
     {
       ProgressLine progress(file, showProgress);
-      outcome = DecryptFile(file, output, MethodOf(options.method), *key, options.force,
+      outcome = DecryptFile(file, output, ChoiceOf(options.method), *key, options.force,
                             progress.Sink());
     }
     if (!outcome.file.ok()) {
@@ -83,11 +86,11 @@ int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
       Error(file + ": " + output + " exists; not replaced (--force replaces it)");
     } else if (outcome.rejected) {
       Error(file + ": does not decrypt with this key (a wrong key, or not a file encrypted by the " +
-            (options.method == "auto" ? std::string("methods") : options.method + " method") +
+            (ChoiceOf(options.method) ? options.method + " method" : std::string("methods")) +
             "); nothing written");
     } else {
       std::cout << output << " (" << Decrypted(outcome) << ")" << std::endl;
-      if (outcome.method == CipherMethod::kFibonacci && outcome.fibonacci.couldBeEmpty)
+      if (outcome.method() == Method::kFibonacci && outcome.decrypted.fibonacci.couldBeEmpty)
         Error(file + ": an empty file gives the same two bytes; written as the single byte 0x00");
       continue;
     }
@@ -102,19 +105,26 @@ int RunVerify(const Options& options, const CLI::Option& keyOption) {
   const bool showProgress = ProgressLine::StderrIsTerminal();
   int status = kExitOk;
   for (const std::string& file : options.files) {
-    if (!VerifyAndReport(file, MethodOf(options.method), *key, showProgress)) status = kExitFileFailed;
+    if (!VerifyAndReport(file, ChoiceOf(options.method), *key, showProgress)) status = kExitFileFailed;
   }
   return status;
 }
 
 }  // namespace
 
-bool VerifyAndReport(const std::string& file, DecryptMethod method, const CipherKey& key, bool showProgress) {
+std::vector<std::string> MethodWords(bool withAuto) {
+  std::vector<std::string> words;
+  if (withAuto) words.emplace_back(ChoiceName(kAutomatic));
+  for (Method m : kMethods) words.emplace_back(MethodName(m));
+  return words;
+}
+
+bool VerifyAndReport(const std::string& file, MethodChoice choice, const CipherKey& key, bool showProgress) {
   const std::string encrypted = OutputNameFor(file);
   VerifyOutcome outcome;
   {
     ProgressLine progress(encrypted, showProgress);
-    outcome = VerifyFile(file, encrypted, method, key, progress.Sink());
+    outcome = VerifyFile(file, encrypted, choice, key, progress.Sink());
   }
   return ReportVerify(file, encrypted, outcome);
 }

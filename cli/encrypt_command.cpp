@@ -9,16 +9,17 @@
 #include "cipher/key_mixing.h"
 #include "cli/commands.h"
 #include "cli/key_input.h"
-#include "cli/messages.h"
+#include "cli/reports.h"
 #include "cli/progress_line.h"
-#include "job/decryption.h"
-#include "job/file_run.h"
+#include "cipher/method.h"
+#include "job/file_encryption.h"
+#include "job/file_names.h"
 
 namespace qor::cli {
 namespace {
 
 struct EncryptOptions {
-  std::string method = "fibonacci";
+  std::string method{MethodName(Method::kFibonacci)};
   std::string key;
   bool verify = false;
   std::vector<std::string> files;
@@ -27,8 +28,7 @@ struct EncryptOptions {
 int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
   const std::optional<CipherKey> key = KeyOf(keyOption, options.key, KeyPrompt::kConfirm);
   if (!key) return kExitUsage;
-  const CipherMethod method =
-      options.method == "frequency" ? CipherMethod::kFrequency : CipherMethod::kFibonacci;
+  const Method method = MethodNamed(options.method).value_or(Method::kFibonacci);
   const bool showProgress = ProgressLine::StderrIsTerminal();
 
   int status = kExitOk;
@@ -44,9 +44,7 @@ int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
       continue;
     }
     std::cout << OutputNameFor(file) << std::endl;
-    const DecryptMethod check =
-        method == CipherMethod::kFrequency ? DecryptMethod::kFrequency : DecryptMethod::kFibonacci;
-    if (options.verify && !VerifyAndReport(file, check, *key, showProgress)) status = kExitFileFailed;
+    if (options.verify && !VerifyAndReport(file, method, *key, showProgress)) status = kExitFileFailed;
   }
   return status;
 }
@@ -58,7 +56,7 @@ Command AddEncryptCommand(CLI::App& app) {
   CLI::App* encrypt = app.add_subcommand(
       "encrypt", "Encrypt each FILE into FILE.qor next to it, overwriting FILE.qor");
   encrypt->add_option("--method,-m", options->method, "fibonacci (any file) or frequency (text)")
-      ->check(CLI::IsMember({"fibonacci", "frequency"}))
+      ->check(CLI::IsMember(MethodWords(/*withAuto=*/false)))
       ->capture_default_str();
   CLI::Option* keyOption = AddKeyOption(*encrypt, options->key);
   encrypt->add_flag("--verify", options->verify,

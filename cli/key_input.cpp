@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "cli/messages.h"
+#include "cli/reports.h"
 #include "job/text_encoding.h"
 
 #ifdef _WIN32
@@ -17,8 +17,6 @@
 
 namespace qor::cli {
 namespace {
-
-constexpr std::size_t kMaxKeyLength = 7;
 
 #ifdef _WIN32
 
@@ -144,8 +142,9 @@ std::optional<std::string> CheckKey(const std::string& utf8, std::string& error)
             "\" has no Windows-1252 byte";
     return std::nullopt;
   }
-  if (text.bytes.empty() || text.bytes.size() > kMaxKeyLength) {
-    error = "the key must have 1 to 7 characters, not " + std::to_string(text.bytes.size());
+  if (text.bytes.empty() || text.bytes.size() > static_cast<std::size_t>(kMaxKeyLength)) {
+    error = "the key must have 1 to " + std::to_string(kMaxKeyLength) + " characters, not " +
+            std::to_string(text.bytes.size());
     return std::nullopt;
   }
   if (text.bytes.find('\0') != std::string::npos) {
@@ -165,9 +164,10 @@ std::optional<CipherKey> ObtainKey(const std::optional<std::string>& given, KeyP
 }
 
 CLI::Option* AddKeyOption(CLI::App& command, std::string& key) {
-  return command.add_option(
-      "--key,-k", key,
-      "1 to 7 characters; asked for on the terminal, or read as one line from standard input, when not given");
+  return command.add_option("--key,-k", key,
+                            "1 to " + std::to_string(kMaxKeyLength) +
+                                " characters; asked for on the terminal, or read as one line from standard "
+                                "input, when not given");
 }
 
 std::optional<CipherKey> KeyOf(const CLI::Option& keyOption, const std::string& key, KeyPrompt prompt) {

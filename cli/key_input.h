@@ -22,7 +22,7 @@ enum class KeyPrompt {
 // set, on failure.
 std::optional<std::string> ReadKeyText(KeyPrompt prompt, std::string& error);
 
-// The key's Windows-1252 bytes: 1 to 7 characters, each with a Windows-1252
+// The key's Windows-1252 bytes: 1 to kMaxKeyLength characters, each with a Windows-1252
 // byte. No value, with `error` set, otherwise.
 std::optional<std::string> CheckKey(const std::string& utf8, std::string& error);
 

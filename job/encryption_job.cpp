@@ -1,9 +1,9 @@
 #include "job/encryption_job.h"
 
-#include "cipher/fibonacci/fibonacci.h"
-#include "cipher/frequency/frequency.h"
 #include "cipher/key_mixing.h"
-#include "job/file_run.h"
+#include "cipher/method.h"
+#include "job/file_encryption.h"
+#include "job/file_names.h"
 #include "job/text_encoding.h"
 
 namespace qor {
@@ -35,14 +35,11 @@ void EncryptionJob::Run() {
   host_.SetFileName(fileName);
   Box(OutputNameFor(fileName), kNoticeCaption);
 
-  FileRun run;
-  if (!run.OpenInput(fileName)) {
-    Box(fileName, kOpenInputCaption);
-    return host_.EndProcess(1);
-  }
-  // The same-file guard's refusal is this failure too: the input stays whole.
-  if (!run.OpenOutput(OutputNameFor(fileName))) {
-    Box(fileName, kOpenOutputCaption);
+  FileEncryption encryption;
+  if (!encryption.Open(fileName)) {
+    // The same-file guard's refusal is the output's failure too: the input
+    // stays whole.
+    Box(fileName, encryption.result().fault == FileFault::kOpenInput ? kOpenInputCaption : kOpenOutputCaption);
     return host_.EndProcess(1);
   }
 
@@ -54,15 +51,12 @@ void EncryptionJob::Run() {
     return Box(kNoKeyText, kRefusalCaption);
   }
 
-  run.Run([&](std::FILE* input, std::FILE* output) {
-    if (host_.Frequency() == 1) EncryptFrequency(input, output, key, progress_);
-    if (host_.Fibonacci() == 1) EncryptFibonacci(input, output, key, progress_);
-  });
-
-  const FileRunResult result = run.Finish();
+  // The dialog sets one flag at a time; frequency is looked at first.
+  const Method method = host_.Frequency() == 1 ? Method::kFrequency : Method::kFibonacci;
+  const FileRunResult result = encryption.Run(method, key, progress_);
   if (result.ReadFailed()) {
     Box(fileName, kReadCaption);
-  } else if (!result.ok()) {
+  } else if (!result.ok() && result.fault != FileFault::kStopped) {
     Box(OutputNameFor(fileName), kWriteCaption);
   }
 }

@@ -4,8 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cipher/fibonacci/fibonacci.h"
-#include "cipher/frequency/frequency.h"
+#include "job/file_names.h"
 #include "job/text_encoding.h"
 
 #ifdef _WIN32
@@ -15,15 +14,6 @@
 #endif
 
 namespace qor {
-
-std::filesystem::path PathOf(const std::string& name) {
-#ifdef _WIN32
-  const std::u16string wide = Utf8ToUtf16(name);
-  return std::filesystem::path(std::wstring(wide.begin(), wide.end()));
-#else
-  return std::filesystem::path(name);
-#endif
-}
 
 namespace {
 
@@ -76,8 +66,6 @@ bool IsSameFile(const std::string& first, const std::string& second) {
   return std::filesystem::equivalent(PathOf(first), PathOf(second), ec) && !ec;
 }
 
-std::string OutputNameFor(const std::string& inputName) { return inputName + ".qor"; }
-
 FileFault ReadFaultOf(std::FILE* input) {
   return std::ferror(input) ? FileFault::kRead : std::feof(input) ? FileFault::kShrank : FileFault::kNone;
 }
@@ -123,9 +111,9 @@ bool FileRun::OpenOutput(const std::string& name, bool exclusive) {
   return true;
 }
 
-void FileRun::Run(const std::function<void(std::FILE*, std::FILE*)>& method) {
+void FileRun::Run(const std::function<bool(std::FILE*, std::FILE*)>& method) {
   errno = 0;
-  method(input_, output_);
+  stopped_ = !method(input_, output_);
   runError_ = errno;
 }
 
@@ -146,7 +134,9 @@ FileRunResult FileRun::Finish(bool keepOutput) {
   std::fclose(input_);
   input_ = nullptr;
 
-  if (readFault != FileFault::kNone) {
+  if (stopped_) {
+    result_ = {FileFault::kStopped, 0};
+  } else if (readFault != FileFault::kNone) {
     result_ = {readFault, readFault == FileFault::kRead ? runError_ : 0};
   } else if (writeFailed || closeFailed) {
     // A failed write during the run may have happened on the method's writer
@@ -158,20 +148,6 @@ FileRunResult FileRun::Finish(bool keepOutput) {
   }
   RemoveOutput(outputName_);
   return result_;
-}
-
-FileRunResult EncryptFile(const std::string& inputName, CipherMethod method,
-                          const CipherKey& key, const Progress& progress) {
-  FileRun run;
-  if (!run.OpenInput(inputName) || !run.OpenOutput(OutputNameFor(inputName))) return run.result();
-  run.Run([&](std::FILE* input, std::FILE* output) {
-    if (method == CipherMethod::kFrequency) {
-      EncryptFrequency(input, output, key, progress);
-    } else {
-      EncryptFibonacci(input, output, key, progress);
-    }
-  });
-  return run.Finish();
 }
 
 }  // namespace qor

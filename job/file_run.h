@@ -1,30 +1,20 @@
 // One pass of a method from an input file into its output file: opening both
 // (the output never over the input itself), running the method, telling a
 // failed read or write, closing output then input, and removing an output
-// that was left incomplete. The job and the command-line tool both use it.
+// that was left incomplete. Encryption, decryption and the job all use it.
 #pragma once
 
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <string>
-
-#include "cipher/key_mixing.h"
-#include "cipher/progress.h"
 
 namespace qor {
 
 // Opens a file by its UTF-8 name, whatever characters it holds.
 std::FILE* OpenFile(const std::string& name, const char* mode);
 
-// The path of a UTF-8 file name, for std::filesystem.
-std::filesystem::path PathOf(const std::string& name);
-
 // True when both names exist and lead to one file (links included).
 bool IsSameFile(const std::string& first, const std::string& second);
-
-// The output name: the input name with ".qor" appended, nothing removed.
-std::string OutputNameFor(const std::string& inputName);
 
 enum class FileFault {
   kNone,
@@ -34,6 +24,7 @@ enum class FileFault {
   kRead,           // reading the input failed
   kShrank,         // the input ended before the size taken at the start
   kWrite,          // writing or closing the output failed
+  kStopped,        // the caller stopped the run; the output was removed
 };
 
 struct FileRunResult {
@@ -62,11 +53,13 @@ class FileRun {
   // `exclusive`, only creates: an existing file is left alone and refused.
   bool OpenOutput(const std::string& name, bool exclusive = false);
 
-  // Runs `method` over the open streams.
-  void Run(const std::function<void(std::FILE* input, std::FILE* output)>& method);
+  // Runs `method` over the open streams; it returns false when it was
+  // stopped before the end.
+  void Run(const std::function<bool(std::FILE* input, std::FILE* output)>& method);
 
   // Checks both streams, closes output then input and removes the output
-  // when the run failed, or when `keepOutput` is false. Returns the outcome.
+  // when the run failed or was stopped, or when `keepOutput` is false.
+  // Returns the outcome.
   FileRunResult Finish(bool keepOutput = true);
 
   const FileRunResult& result() const { return result_; }
@@ -79,14 +72,8 @@ class FileRun {
   std::string inputName_;
   std::string outputName_;
   int runError_ = 0;
+  bool stopped_ = false;
   FileRunResult result_;
 };
-
-enum class CipherMethod { kFrequency, kFibonacci };
-
-// The whole pass for one input: opens it and OutputNameFor(it), runs the
-// method with the key, closes both and cleans up.
-FileRunResult EncryptFile(const std::string& inputName, CipherMethod method,
-                          const CipherKey& key, const Progress& progress = {});
 
 }  // namespace qor

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "app/dialog_texts.h"
 #include "driver.h"
 #include "res/resource.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/icon_position.h"
-#include "app/messages.h"
+#include "app/dialog_texts.h"
 #include "job/text_encoding.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/messages.h"
+#include "app/dialog_texts.h"
 
 // The literals are UTF-8 (the compilers' default source and execution
 // character set); the trailing spaces of many lines belong to the texts.

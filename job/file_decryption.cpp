@@ -1,31 +1,17 @@
-#include "job/decryption.h"
+#include "job/file_decryption.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <system_error>
 #include <vector>
 
-#include "cipher/fibonacci/fibonacci.h"
 #include "cipher/frequency/frequency.h"
 #include "cipher/stream_io.h"
+#include "job/file_names.h"
 
 namespace qor {
 namespace {
-
-constexpr char kSuffix[] = ".qor";
-
-// ASCII letters only, so that no locale and no byte of a UTF-8 character
-// changes the match.
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Whether `name` ends in kSuffix in any letter case, as Windows names match.
-bool EndsInSuffix(const std::string& name) {
-  const std::size_t n = sizeof kSuffix - 1;
-  if (name.size() < n) return false;
-  for (std::size_t i = 0; i < n; ++i)
-    if (LowerAscii(name[name.size() - n + i]) != kSuffix[i]) return false;
-  return true;
-}
 
 bool Exists(const std::string& name) {
   std::error_code ec;
@@ -37,29 +23,22 @@ void Remove(const std::string& name) {
   std::filesystem::remove(PathOf(name), ec);
 }
 
-// Runs one method from `input` into the stream, filling in the outcome.
-// True when its checks held.
-bool RunMethod(CipherMethod method, std::FILE* input, std::FILE* output, const CipherKey& key,
-               const Progress& progress, DecryptOutcome& outcome) {
-  outcome.method = method;
-  if (method == CipherMethod::kFibonacci) {
-    outcome.fibonacci = DecryptFibonacci(input, output, key, progress);
-    return outcome.fibonacci.ok();
-  }
-  outcome.frequency = DecryptFrequency(input, output, key, progress);
-  return outcome.frequency.ok();
-}
+// How one method's attempt at a file went.
+enum class Attempt {
+  kRejected,   // its checks failed: the next method may be tried
+  kAccepted,   // its checks held: the output is the decrypted file
+  kFileFault,  // a file failed, or the run was stopped: nothing more is tried
+};
 
-std::vector<CipherMethod> MethodsToTry(DecryptMethod method) {
-  switch (method) {
-    case DecryptMethod::kFibonacci:
-      return {CipherMethod::kFibonacci};
-    case DecryptMethod::kFrequency:
-      return {CipherMethod::kFrequency};
-    case DecryptMethod::kAuto:
-      break;
+// Runs `attempt(method)` for each method the choice tries, in turn, until
+// one's checks hold or a file fails. The one loop of decrypt and verify.
+template <class AttemptOne>
+Attempt DecryptByChoice(const MethodChoice& choice, AttemptOne attempt) {
+  for (Method m : MethodsToTry(choice)) {
+    const Attempt a = attempt(m);
+    if (a != Attempt::kRejected) return a;
   }
-  return {CipherMethod::kFibonacci, CipherMethod::kFrequency};
+  return Attempt::kRejected;
 }
 
 // A name beside `output` that no file has yet.
@@ -71,15 +50,7 @@ std::string TemporaryNameFor(const std::string& output) {
 
 }  // namespace
 
-std::string DecryptedNameFor(const std::string& encryptedName) {
-  const std::size_t n = sizeof kSuffix - 1;
-  if (encryptedName.size() <= n || !EndsInSuffix(encryptedName)) return {};
-  const std::string name = encryptedName.substr(0, encryptedName.size() - n);
-  if (name.back() == '/' || name.back() == '\\') return {};  // ".qor" alone is no name
-  return name;
-}
-
-DecryptOutcome DecryptFile(const std::string& input, const std::string& output, DecryptMethod method,
+DecryptOutcome DecryptFile(const std::string& input, const std::string& output, MethodChoice choice,
                            const CipherKey& key, bool replace, const Progress& progress) {
   DecryptOutcome outcome;
   if (IsSameFile(input, output)) {
@@ -91,19 +62,22 @@ DecryptOutcome DecryptFile(const std::string& input, const std::string& output, 
     return outcome;
   }
   const std::string temporary = TemporaryNameFor(output);
-  bool accepted = false;
-  for (CipherMethod m : MethodsToTry(method)) {
+  const Attempt attempt = DecryptByChoice(choice, [&](Method m) {
     FileRun run;
     if (!run.OpenInput(input) || !run.OpenOutput(temporary, /*exclusive=*/true)) {
       outcome.file = run.result();
-      return outcome;
+      return Attempt::kFileFault;
     }
-    run.Run([&](std::FILE* in, std::FILE* out) { accepted = RunMethod(m, in, out, key, progress, outcome); });
-    outcome.file = run.Finish(/*keepOutput=*/accepted);
-    if (!outcome.file.ok()) return outcome;
-    if (accepted) break;
-  }
-  if (!accepted) {
+    run.Run([&](std::FILE* in, std::FILE* out) {
+      outcome.decrypted = Decrypt(m, in, out, key, progress);
+      return outcome.decrypted.status() != DecryptStatus::kStopped;
+    });
+    outcome.file = run.Finish(/*keepOutput=*/outcome.decrypted.ok());
+    if (!outcome.file.ok()) return Attempt::kFileFault;
+    return outcome.decrypted.ok() ? Attempt::kAccepted : Attempt::kRejected;
+  });
+  if (attempt == Attempt::kFileFault) return outcome;
+  if (attempt == Attempt::kRejected) {
     outcome.rejected = true;
     return outcome;
   }
@@ -173,7 +147,7 @@ void Compare(std::FILE* decrypted, std::FILE* original, bool dropsBytes, VerifyO
 
 }  // namespace
 
-VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypted, DecryptMethod method,
+VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypted, MethodChoice choice,
                          const CipherKey& key, const Progress& progress) {
   VerifyOutcome outcome;
   auto fail = [&outcome](FileFault fault, int error, const std::string& name) {
@@ -186,21 +160,33 @@ VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypt
   if (!input) return fail(FileFault::kOpenInput, errno, encrypted);
 
   File decrypted;
-  DecryptOutcome run;
-  bool accepted = false;
-  for (CipherMethod m : MethodsToTry(method)) {
+  DecryptResult run;
+  const Attempt attempt = DecryptByChoice(choice, [&](Method m) {
     std::rewind(input.get());
     errno = 0;
     decrypted.reset(std::tmpfile());
-    if (!decrypted) return fail(FileFault::kOpenOutput, errno, "a temporary file");
-    accepted = RunMethod(m, input.get(), decrypted.get(), key, progress, run);
-    if (const FileFault f = ReadFaultOf(input.get()); f != FileFault::kNone) return fail(f, 0, encrypted);
-    if (std::fflush(decrypted.get()) != 0 || std::ferror(decrypted.get()))
-      return fail(FileFault::kWrite, errno, "a temporary file");
-    if (accepted) break;
-  }
+    if (!decrypted) {
+      fail(FileFault::kOpenOutput, errno, "a temporary file");
+      return Attempt::kFileFault;
+    }
+    run = Decrypt(m, input.get(), decrypted.get(), key, progress);
+    if (run.status() == DecryptStatus::kStopped) {
+      fail(FileFault::kStopped, 0, encrypted);
+      return Attempt::kFileFault;
+    }
+    if (const FileFault f = ReadFaultOf(input.get()); f != FileFault::kNone) {
+      fail(f, 0, encrypted);
+      return Attempt::kFileFault;
+    }
+    if (std::fflush(decrypted.get()) != 0 || std::ferror(decrypted.get())) {
+      fail(FileFault::kWrite, errno, "a temporary file");
+      return Attempt::kFileFault;
+    }
+    return run.ok() ? Attempt::kAccepted : Attempt::kRejected;
+  });
   outcome.method = run.method;
-  if (!accepted) {
+  if (attempt == Attempt::kFileFault) return outcome;
+  if (attempt == Attempt::kRejected) {
     outcome.rejected = true;
     return outcome;
   }
@@ -209,7 +195,7 @@ VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypt
   File source(OpenFile(original, "rb"));
   if (!source) return fail(FileFault::kOpenInput, errno, original);
   std::rewind(decrypted.get());
-  const bool frequency = run.method == CipherMethod::kFrequency;
+  const bool frequency = run.method == Method::kFrequency;
   Compare(decrypted.get(), source.get(), frequency, outcome);
   if (std::ferror(source.get())) return fail(FileFault::kRead, 0, original);
   if (std::ferror(decrypted.get())) return fail(FileFault::kRead, 0, "a temporary file");

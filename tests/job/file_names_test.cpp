@@ -1,5 +1,5 @@
 // The decrypted file's name, taken from the encrypted file's.
-#include "job/decryption.h"
+#include "job/file_names.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "cli/messages.h"
+#include "cli/reports.h"
 
 #include <cstring>
 #include <iostream>
@@ -26,14 +26,12 @@ std::string FileReason(const FileRunResult& result, const std::string& output) {
       return "could not read it: the file became shorter while it was read";
     case FileFault::kWrite:
       return "could not write " + output + ": " + SystemReason(result.error, "write error");
+    case FileFault::kStopped:
+      return "stopped before the end; " + output + " not written";
     case FileFault::kNone:
       break;
   }
   return "failed";
-}
-
-const char* MethodName(CipherMethod method) {
-  return method == CipherMethod::kFrequency ? "frequency" : "fibonacci";
 }
 
 bool ReportVerify(const std::string& original, const std::string& encrypted, const VerifyOutcome& outcome) {
@@ -46,12 +44,12 @@ bool ReportVerify(const std::string& original, const std::string& encrypted, con
     return false;
   }
   if (!outcome.matches) {
-    Error(encrypted + ": does not decrypt back to " + original + " (" + MethodName(outcome.method) +
+    Error(encrypted + ": does not decrypt back to " + original + " (" + std::string(MethodName(outcome.method)) +
           "; first byte not given back at offset " + std::to_string(outcome.firstDifference) + ")");
     return false;
   }
   std::cout << original << ": " << encrypted << " decrypts back to it";
-  if (outcome.method == CipherMethod::kFrequency) {
+  if (outcome.method == Method::kFrequency) {
     std::cout << " (frequency: " << outcome.dropped << " dropped "
               << (outcome.dropped == 1 ? "byte" : "bytes") << " not given back, the other " << outcome.kept
               << " exact)";

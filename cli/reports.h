@@ -3,16 +3,13 @@
 
 #include <string>
 
-#include "job/decryption.h"
+#include "job/file_decryption.h"
 #include "job/file_run.h"
 
 namespace qor::cli {
 
 // Why the pass from `input` into `output` failed, in words.
 std::string FileReason(const FileRunResult& result, const std::string& output);
-
-// The method's name as the commands spell it.
-const char* MethodName(CipherMethod method);
 
 // Tells the outcome of checking that `encrypted` gives back `original`: a
 // line on standard output when it does, an error otherwise. True when it does.

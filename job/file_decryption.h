@@ -5,30 +5,19 @@
 #include <cstdint>
 #include <string>
 
-#include "cipher/decrypt_result.h"
 #include "cipher/key_mixing.h"
+#include "cipher/method.h"
 #include "cipher/progress.h"
 #include "job/file_run.h"
 
 namespace qor {
 
-enum class DecryptMethod {
-  kAuto,  // Fibonacci when every form checks, frequency otherwise
-  kFibonacci,
-  kFrequency,
-};
-
-// The input name without its ".qor", in any letter case (".QOR", ".Qor"...);
-// empty when it does not end so (or is nothing else).
-std::string DecryptedNameFor(const std::string& encryptedName);
-
 struct DecryptOutcome {
   FileRunResult file;         // a file that could not be opened, read or written
   bool outputExists = false;  // the output name is taken and replacing was not asked for
   bool rejected = false;      // no method's checks held: a wrong key, or a damaged or foreign file
-  CipherMethod method = CipherMethod::kFibonacci;  // the one that gave the output
-  FibonacciDecryptResult fibonacci;
-  FrequencyDecryptResult frequency;
+  DecryptResult decrypted;    // of the method that gave the output, or the last one tried
+  Method method() const { return decrypted.method; }
   bool ok() const { return file.ok() && !outputExists && !rejected; }
 };
 
@@ -36,14 +25,14 @@ struct DecryptOutcome {
 // takes the output's name only once everything checked: a failure leaves no
 // output behind and leaves an existing file as it was. An existing output is
 // replaced only with `replace`.
-DecryptOutcome DecryptFile(const std::string& input, const std::string& output, DecryptMethod method,
+DecryptOutcome DecryptFile(const std::string& input, const std::string& output, MethodChoice choice,
                            const CipherKey& key, bool replace, const Progress& progress = {});
 
 struct VerifyOutcome {
   FileRunResult file;    // a file that could not be opened or read...
   std::string fileName;  // ...and which one
   bool rejected = false;
-  CipherMethod method = CipherMethod::kFibonacci;
+  Method method = Method::kFibonacci;
   bool matches = false;
   std::int64_t kept = 0;     // bytes of the original the method keeps, all compared
   std::int64_t dropped = 0;  // bytes of the original the method drops (frequency)
@@ -54,7 +43,7 @@ struct VerifyOutcome {
 // Decrypts `encrypted` without writing a file of it and compares the result
 // with `original`: byte for byte for the Fibonacci method; for the frequency
 // method with the original less the bytes that method drops.
-VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypted, DecryptMethod method,
+VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypted, MethodChoice choice,
                          const CipherKey& key, const Progress& progress = {});
 
 }  // namespace qor
