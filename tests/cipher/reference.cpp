@@ -1,10 +1,19 @@
 #include "tests/cipher/reference.h"
 
 #include "cipher/fibonacci/fibonacci.h"
+#include "cipher/frequency/code_table.h"
 #include "cipher/stream_io.h"
-#include "cipher/frequency/frequency.h"
 
 namespace qor::test {
+
+std::optional<std::uint8_t> NextFrequencyCode(std::uint8_t byte, FrequencyCounters& counters) {
+  const FrequencyCode& c = FrequencyCodeTable[byte];
+  if (c.Dropped()) return std::nullopt;
+  std::uint8_t& counter = counters.count[byte];
+  const auto code = static_cast<std::uint8_t>(c.first + counter);
+  if (++counter == c.cycle) counter = 0;
+  return code;
+}
 
 void ReferenceFrequency(std::FILE* input, std::FILE* output, const CipherKey& key) {
   FrequencyCounters counters;
