@@ -1,6 +1,7 @@
 #include "cipher/frequency/frequency.h"
 
-#include "cipher/frequency/code_table.h"
+#include "cipher/frequency/code_reader.h"
+#include "cipher/frequency/text_model.h"
 
 #include "cipher/stream_io.h"
 
@@ -13,167 +14,6 @@
 namespace qor {
 
 namespace {
-
-// The 29 cycling characters' counters, packed by a small index; padded to 32
-// so that states compare as whole words.
-using PackedCounters = std::array<std::uint8_t, 32>;
-
-// What one code (before mixing) stands for.
-struct CodeMeaning {
-  std::uint8_t byte = 0;
-  std::int8_t counter = -1;  // packed counter of a cycling character, -1 for none
-  std::uint8_t expect = 0;   // the counter value this code needs
-  std::uint8_t cycle = 0;
-  bool valid = false;
-};
-
-struct CodeBook {
-  std::array<CodeMeaning, 256> meaning{};
-  // The same, one word per code, so that reading a code takes one test:
-  // the character in bits 0-7; in bits 8-15 its counter, or one that stays
-  // 0 for characters that do not cycle, or for codes no character gives;
-  // in bits 16-23 the value the counter must hold (1 for those codes, which
-  // it never does); in bits 24-31 its next value.
-  static constexpr std::uint32_t kStill = 31, kNever = 30;
-  std::array<std::uint32_t, 256> word{};
-  // Each byte's packed counter (-1 for none) and cycle, to step a counter
-  // back over a byte already read.
-  std::array<std::int8_t, 256> counterOf{};
-  std::array<std::uint8_t, 256> cycleOf{};
-
-  CodeBook() {
-    int packed = 0;
-    counterOf.fill(-1);
-    for (int b = 0; b < 256; ++b) {
-      const FrequencyCode& c = FrequencyCodeTable[static_cast<std::size_t>(b)];
-      if (c.Dropped()) continue;
-      const int counter = c.cycle > 1 ? packed++ : -1;
-      counterOf[static_cast<std::size_t>(b)] = static_cast<std::int8_t>(counter);
-      cycleOf[static_cast<std::size_t>(b)] = c.cycle;
-      for (int k = 0; k < c.cycle; ++k) {
-        CodeMeaning& m = meaning[static_cast<std::size_t>(c.first + k)];
-        if (m.valid) continue;  // code 14: the fourth E is entered first, F is the fallback
-        m = {static_cast<std::uint8_t>(b), static_cast<std::int8_t>(counter), static_cast<std::uint8_t>(k),
-             c.cycle, true};
-      }
-    }
-    for (int code = 0; code < 256; ++code) {
-      const CodeMeaning& m = meaning[static_cast<std::size_t>(code)];
-      std::uint32_t& w = word[static_cast<std::size_t>(code)];
-      if (m.counter >= 0)
-        w = m.byte | static_cast<std::uint32_t>(m.counter) << 8 | std::uint32_t{m.expect} << 16 |
-            static_cast<std::uint32_t>(m.expect + 1 == m.cycle ? 0 : m.expect + 1) << 24;
-      else
-        w = m.valid ? m.byte | kStill << 8 : kNever << 8 | 1u << 16;
-    }
-  }
-
-  // Reads one code against the counters, stepping them; false when no
-  // character gives this code now. Code 14 is the fourth E while E's counter
-  // stands at 3, F otherwise.
-  bool Read(std::uint8_t code, PackedCounters& counters, std::uint8_t& byte) const {
-    const std::uint32_t w = word[code];
-    std::uint8_t& c = counters[w >> 8 & 0xFF];
-    if (c != static_cast<std::uint8_t>(w >> 16)) {
-      if (code != 14) return false;
-      byte = 'F';
-      return true;
-    }
-    c = static_cast<std::uint8_t>(w >> 24);
-    byte = static_cast<std::uint8_t>(w);
-    return true;
-  }
-
-  // Steps the counters back over a byte that was read.
-  void Unread(std::uint8_t byte, PackedCounters& counters) const {
-    const int k = counterOf[byte];
-    if (k < 0) return;
-    std::uint8_t& c = counters[static_cast<std::size_t>(k)];
-    c = static_cast<std::uint8_t>(c == 0 ? cycleOf[byte] - 1 : c - 1);
-  }
-
-  // Reads a cycling character's code although its counter disagrees, and
-  // sets the counter by it; false for codes of no cycling character.
-  bool Resync(std::uint8_t code, PackedCounters& counters, std::uint8_t& byte) const {
-    const CodeMeaning& m = meaning[code];
-    if (m.counter < 0) return false;
-    counters[static_cast<std::size_t>(m.counter)] = static_cast<std::uint8_t>(m.expect + 1 == m.cycle ? 0 : m.expect + 1);
-    byte = m.byte;
-    return true;
-  }
-
-};
-
-const CodeBook& Book() {
-  static const CodeBook book;
-  return book;
-}
-
-// A rough model of Spanish or English text: the cost of a character after
-// the two before it, about in bits. The search uses it only to rank readings
-// that need as many drops, and to tell text from noise.
-class TextModel {
- public:
-  TextModel() {
-    for (int b = 0; b < 256; ++b) {
-      const auto c = static_cast<std::uint8_t>(b);
-      class_[c] = ClassOf(c);
-      alone_[c] = Alone(c);
-    }
-  }
-
-  int Cost(std::uint8_t beforeLast, std::uint8_t last, std::uint8_t byte) const {
-    // Columns: lower, upper, digit, space, closing mark, other mark, line,
-    // control. Rows: the context, the class of the last character, or 8 for
-    // a space or line end after the end of a sentence.
-    static constexpr std::uint8_t kPair[9][8] = {
-        {0, 5, 4, 0, 0, 2, 1, 0},  // after a lowercase letter
-        {0, 1, 4, 0, 0, 2, 1, 0},  // after an uppercase letter
-        {4, 4, 0, 0, 0, 1, 1, 0},  // after a digit
-        {0, 1, 0, 3, 4, 1, 2, 0},  // after a space
-        {3, 3, 2, 0, 2, 2, 0, 0},  // after , . ; : ? ! ) "
-        {1, 1, 1, 1, 2, 2, 1, 0},  // after another mark
-        {1, 0, 1, 1, 3, 1, 0, 0},  // after a line end or tab
-        {0, 0, 0, 0, 0, 0, 0, 0},  // after a control character
-        {3, 0, 1, 2, 4, 1, 1, 0},  // a sentence begins
-    };
-    int context = class_[last];
-    if ((context == 3 || context == 6) && (beforeLast == '.' || beforeLast == '?' || beforeLast == '!' ||
-                                           beforeLast == '\n'))
-      context = 8;
-    return alone_[byte] + kPair[context][class_[byte]];
-  }
-
- private:
-  static std::uint8_t ClassOf(std::uint8_t b) {
-    if ((b >= 'a' && b <= 'z') || b == 0xF1) return 0;
-    if ((b >= 'A' && b <= 'Z') || b == 0xD1) return 1;
-    if (b >= '0' && b <= '9') return 2;
-    if (b == ' ') return 3;
-    if (b == ',' || b == '.' || b == ';' || b == ':' || b == '?' || b == '!' || b == ')' || b == '"') return 4;
-    if (b == '\n' || b == '\r' || b == '\t') return 6;
-    if (b < 0x20) return 7;
-    return 5;
-  }
-  static std::uint8_t Alone(std::uint8_t b) {
-    static constexpr const char* kRareLetters = "bfghjkqvwxyz";
-    if (b == ' ' || (b >= 'a' && b <= 'z' && !std::strchr(kRareLetters, b))) return 0;
-    if ((b >= 'a' && b <= 'z') || b == ',' || b == '.' || b == '\n' || b == '\r') return 1;
-    if ((b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '?' || b == '!') return 2;
-    if (b == 0xF1 || b == 0xD1 || b == '\t' || b == ';' || b == ':' || b == '(' || b == ')' || b == '"' || b == '\'' ||
-        b == '-')
-      return 3;
-    if (b < 0x20) return 9;
-    return 5;
-  }
-
-  std::array<std::uint8_t, 256> class_{}, alone_{};
-};
-
-const TextModel& Model() {
-  static const TextModel model;
-  return model;
-}
 
 // The smallest p dividing 420 after which the mixing amounts repeat: drop
 // counts that differ by a multiple of p read the same.
@@ -191,7 +31,7 @@ class FrequencyDecoder {
  public:
   FrequencyDecoder(std::FILE* input, std::FILE* output, const CipherKey& key, const Progress& progress)
       : input_(input), output_(output), progress_(progress), mix_(StreamMixPattern(key)),
-        period_(MixPeriod(mix_)), book_(Book()), model_(Model()) {}
+        period_(MixPeriod(mix_)), book_(CodeReader::Shared()), model_(TextModel::Shared()) {}
 
   FrequencyDecryptResult Run();
 
@@ -336,7 +176,7 @@ class FrequencyDecoder {
   const Progress& progress_;
   const std::array<std::uint8_t, kMixCycle> mix_;
   const int period_;
-  const CodeBook& book_;
+  const CodeReader& book_;
   const TextModel& model_;
 
   std::vector<std::uint8_t> enc_, dec_;
@@ -595,7 +435,7 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
         if (drop && heldCount == kBeam && base + kDropWeight >= held[0]) break;
         const int shift = r.shift + k < period_ ? r.shift + k : r.shift + k - period_;
         const std::uint8_t here = code[static_cast<std::size_t>(r.shift + k)];
-        const CodeMeaning& m = book_.meaning[here];
+        const CodeMeaning& m = book_.Meaning(here);
         Candidate c;
         c.parent = static_cast<std::uint16_t>(ri);
         c.shift = static_cast<std::uint8_t>(shift);
@@ -606,7 +446,7 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
         if (m.counter >= 0) {
           const std::uint8_t now = r.counters[static_cast<std::size_t>(m.counter)];
           if (now != m.expect) {
-            if (here == 14) {
+            if (here == kFourthEOrF) {
               c.counter = -1;
               c.byte = 'F';
             } else {
@@ -617,7 +457,7 @@ FrequencyDecoder::Search FrequencyDecoder::Window(const State& root, std::int64_
               c.resync = true;
             }
           }
-          if (c.counter >= 0) c.value = static_cast<std::uint8_t>(m.expect + 1 == m.cycle ? 0 : m.expect + 1);
+          if (c.counter >= 0) c.value = m.CounterAfter();
         } else if (!m.valid) {
           continue;
         }
