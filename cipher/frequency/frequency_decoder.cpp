@@ -42,14 +42,15 @@ constexpr std::int64_t kMinBytesPerDrop = 6;
 // far ahead of that rate, so that noise is refused early instead of
 // searched through.
 constexpr std::int64_t kDropsAhead = 64;
-// At the end, the few drops a short text may need all at once.
+// At the end only 2 over that rate: a short real text may still need a drop
+// or two more than its length gives.
 constexpr std::int64_t kDropsAheadAtEnd = 2;
 // The searches' text is judged only over this many bytes or more: fewer
 // say too little.
 constexpr std::int64_t kMinSearchedToJudge = 16;
 // What the searched text may cost, about in bits: 5 per 2 bytes. Real text
 // stays well below it; the noise that a wrong key reads goes above.
-constexpr std::int64_t kMaxSearchedCost = 5, kPerSearchedBytes = 2;
+constexpr std::int64_t kMaxSearchedPenalty = 5, kPerSearchedBytes = 2;
 
 class FrequencyDecoder {
  public:
@@ -93,7 +94,7 @@ class FrequencyDecoder {
   std::int64_t dropPoints_ = 0;
   std::int64_t counterFixes_ = 0;
   std::int64_t searchedSpan_ = 0;  // bytes read by searches
-  std::int64_t searchedCost_ = 0;  // and how unlike text they were
+  std::int64_t searchedPenalty_ = 0;  // and how unlike text they were
 };
 
 DecoderState FrequencyDecoder::StateBefore(std::int64_t t) const {
@@ -150,7 +151,7 @@ bool FrequencyDecoder::Repair(std::int64_t failure, std::int64_t available) {
     decodedTo_ = drop->resume.at;
     ++dropPoints_;
     searchedSpan_ += drop->weighed;
-    searchedCost_ += drop->penalty;
+    searchedPenalty_ += drop->penalty;
     return true;
   }
   const DecoderState root = StateBefore(std::max(searchFloor_.at, failure - kSearchBack));
@@ -181,7 +182,7 @@ void FrequencyDecoder::ReplayLead(const DecoderState& root, const DropPlaces& fo
   s.at = found.keepTo;
   dropPoints_ += drops;
   searchedSpan_ += found.searchedTo - root.at;
-  searchedCost_ += found.penalty;
+  searchedPenalty_ += found.penalty;
   state_ = searchFloor_ = s;
   decodedTo_ = found.keepTo;
 }
@@ -241,7 +242,7 @@ FrequencyDecryptResult FrequencyDecoder::Run() {
   // unlikely characters; real text, even with many accents, neither.
   if (ok && TooManyDrops(kDropsAheadAtEnd)) ok = false;
   if (ok && searchedSpan_ >= kMinSearchedToJudge &&
-      kPerSearchedBytes * searchedCost_ > kMaxSearchedCost * searchedSpan_)
+      kPerSearchedBytes * searchedPenalty_ > kMaxSearchedPenalty * searchedSpan_)
     ok = false;
   if (ok) WriteUpTo(decodedTo_);
   result.status = ok ? DecryptStatus::kOk : DecryptStatus::kRejected;

@@ -7,8 +7,9 @@ namespace qor {
 
 namespace {
 
-// A wrong shift reads as valid codes for about two bytes, so the drop lies
-// a few bytes before the failure; 12 covers it after a run of short words.
+// How far before the failure the drop is looked for: a wrong shift reads as
+// valid codes for about two bytes, so 12 leaves ample room, at one reading
+// per shift for every place.
 constexpr std::int64_t kLookBack = 12;
 // How far past the failure a guess must read clean: wrong shifts rarely
 // last 20 bytes.

@@ -54,7 +54,7 @@ class SingleDropSearch {
   const DecodeBuffer& buffer_;
   const CodeReader& codes_;
   const TextModel& text_;
-  // Scratch, kept between calls so that a repair allocates nothing.
+  // Scratch, kept between calls so that repairs seldom allocate.
   std::vector<Guess> clean_;     // every guess that read clean far enough
   std::vector<Guess*> rivals_;   // the best of each state they end in
 };
