@@ -6,7 +6,7 @@
 #include <system_error>
 #include <vector>
 
-#include "cipher/frequency/frequency.h"
+#include "cipher/frequency/code_table.h"
 #include "cipher/stream_io.h"
 #include "job/file_names.h"
 

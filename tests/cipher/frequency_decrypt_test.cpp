@@ -88,6 +88,39 @@ TEST(DecryptFrequencyTest, SingleDropIsFoundAndCounted) {
   EXPECT_EQ(m.output, ToBytes(before));
 }
 
+// A code lost from the file itself, unlike a byte dropped from the input,
+// also leaves its character's counter a step behind: the search takes a
+// later code of that character against its counter, decodes it so, and
+// counts it.
+TEST(DecryptFrequencyTest, LostCodeIsReadAgainstItsCounterAndCounted) {
+  std::mt19937 rng(77);
+  int exact = 0, fixed = 0;
+  std::size_t right = 0, total = 0;
+  for (int trial = 0; trial < 40; ++trial) {
+    const CipherKey key = RandomKey(rng);
+    // Runs of cycling letters, so that the lost code's character comes again soon.
+    std::string text;
+    while (text.size() < 600) text += std::string(1 + rng() % 6, "aeos "[rng() % 5]) + "bcdlmnrt"[rng() % 8];
+    Bytes encrypted = Encrypt(ToBytes(text), key);
+    const std::size_t lost = 100 + rng() % 300;
+    encrypted.erase(encrypted.begin() + static_cast<std::ptrdiff_t>(lost));
+    const Bytes expected = ToBytes(text.erase(lost, 1));
+    const Decrypted d = Decrypt(encrypted, key);
+    ASSERT_TRUE(d.result.ok()) << trial;
+    ASSERT_EQ(d.output.size(), expected.size()) << trial;
+    EXPECT_GE(d.result.dropPoints, 1) << trial << ": the mixing moved on by one place";
+    exact += d.output == expected;
+    fixed += d.result.counterFixes > 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) right += d.output[i] == expected[i];
+    total += expected.size();
+  }
+  // Measured: 20 of 40 exact, 35 with a fix, 99.85% of the bytes right.
+  // Decoded without the fixes, 1 came back exact.
+  EXPECT_GE(exact, 15);
+  EXPECT_GE(fixed, 30);
+  EXPECT_GE(static_cast<double>(right) / static_cast<double>(total), 0.99);
+}
+
 // How many of `trials` Spanish texts of `size` bytes come back as the kept
 // text exactly, and the share of kept bytes right over all of them.
 struct Rate {

@@ -1,0 +1,66 @@
+// What the decoder hands its two drop searches: the stretch of the file it
+// holds, encrypted and decoded, and where a reading of it stands.
+//
+// A reading's shift is how many bytes, modulo the key's mixing period, were
+// dropped before the place it stands: the code of the encrypted byte at t is
+// that byte less the mixing amount of input position t + shift.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "cipher/frequency/code_reader.h"
+#include "cipher/key_mixing.h"
+
+namespace qor {
+
+// How far past a failure a search may read. The decoder keeps that many
+// bytes beyond the last place it decodes up to, so a search never waits for
+// input; 256 confirms a reading across the thickest drops of accented text
+// while keeping a search's cost bounded.
+inline constexpr std::int64_t kMaxSearchAhead = 256;
+
+// Where a reading stands: before position `at`, under `shift`, with the
+// cycling characters' counters as they are there.
+struct DecoderState {
+  std::int64_t at = -1;
+  int shift = 0;
+  PackedCounters counters{};
+};
+
+// The encrypted bytes held in memory and what they were decoded to, both
+// indexed by file position from `start`, and the key's mixing pattern.
+struct DecodeBuffer {
+  explicit DecodeBuffer(const CipherKey& key) : mix(StreamMixPattern(key)), mixPeriod(PeriodOf(mix)) {}
+
+  // The code of the byte at t under `shift`.
+  std::uint8_t Code(std::int64_t t, int shift) const {
+    return static_cast<std::uint8_t>(encrypted[static_cast<std::size_t>(t - start)] -
+                                     mix[static_cast<std::size_t>((t + shift) % kMixCycle)]);
+  }
+  // The byte decoded at t, or `otherwise` before what is kept of them.
+  std::uint8_t Decoded(std::int64_t t, std::uint8_t otherwise) const {
+    return t >= start ? decoded[static_cast<std::size_t>(t - start)] : otherwise;
+  }
+
+  const std::array<std::uint8_t, kMixCycle> mix;
+  // Shifts that differ by a multiple of this read the same.
+  const int mixPeriod;
+  std::vector<std::uint8_t> encrypted, decoded;
+  std::int64_t start = 0;  // the file position of encrypted[0] and decoded[0]
+
+ private:
+  // The smallest p dividing 420 after which the mixing amounts repeat.
+  static int PeriodOf(const std::array<std::uint8_t, kMixCycle>& pattern) {
+    for (int p = 1; p < kMixCycle; ++p) {
+      if (kMixCycle % p != 0) continue;
+      bool repeats = true;
+      for (int i = 0; i < kMixCycle && repeats; ++i) repeats = pattern[i] == pattern[(i + p) % kMixCycle];
+      if (repeats) return p;
+    }
+    return kMixCycle;
+  }
+};
+
+}  // namespace qor

@@ -1,0 +1,104 @@
+#include "cipher/frequency/single_drop_search.h"
+
+#include <algorithm>
+#include <array>
+
+namespace qor {
+
+namespace {
+
+// How far before the failure the drop is looked for: a wrong shift reads as
+// valid codes for about two bytes, so 12 leaves ample room, at one reading
+// per shift for every place.
+constexpr std::int64_t kLookBack = 12;
+// How far past the failure a guess must read clean: wrong shifts rarely
+// last 20 bytes.
+constexpr std::int64_t kCleanAfter = 20;
+// How far rivals that differ only in a counter read on to be told apart:
+// long enough for that character to come again.
+constexpr std::int64_t kRivalReach = 64;
+// Rivals within this much of the best cost are too close to call: about
+// two unlikely characters.
+constexpr int kNearMargin = 8;
+
+}  // namespace
+
+std::int64_t SingleDropSearch::ReadWhileClean(Guess& g, std::int64_t to) const {
+  for (std::uint8_t byte = 0; g.readTo < to; ++g.readTo) {
+    if (!codes_.Read(buffer_.Code(g.readTo, g.shift), g.counters, byte)) break;
+    g.cost += text_.Cost(g.beforeLast, g.last, byte);
+    g.beforeLast = g.last, g.last = byte;
+  }
+  return g.readTo;
+}
+
+void SingleDropSearch::KeepNearBest() {
+  std::stable_sort(rivals_.begin(), rivals_.end(), [](const Guess* a, const Guess* b) { return a->cost < b->cost; });
+  const int limit = rivals_.front()->cost + kNearMargin;
+  rivals_.erase(std::find_if(rivals_.begin() + 1, rivals_.end(), [limit](const Guess* g) { return g->cost >= limit; }),
+                rivals_.end());
+}
+
+bool SingleDropSearch::RivalsAgree() const {
+  const Guess& best = *rivals_.front();
+  return std::all_of(rivals_.begin() + 1, rivals_.end(),
+                     [&best](const Guess* g) { return g->dropAt == best.dropAt && g->shift == best.shift; });
+}
+
+std::optional<SingleDrop> SingleDropSearch::Find(const DecoderState& atFailure, std::int64_t floor,
+                                                 std::int64_t available) {
+  constexpr std::uint8_t kStartBeforeLast = TextModel::kStartBeforeLast, kStartLast = TextModel::kStartLast;
+  const std::int64_t failure = atFailure.at;
+  const std::int64_t from = std::max({floor, buffer_.start, failure - kLookBack});
+  const std::int64_t goal = std::min(failure + kCleanAfter, available);
+  // How unlike text the reading so far is, from `from` up to each place,
+  // so that every guess is weighed over the same bytes.
+  std::array<int, kLookBack + 2> costBefore{};
+  const auto at = [from](std::int64_t t) { return static_cast<std::size_t>(t - from); };
+  for (std::int64_t t = from; t < failure; ++t)
+    costBefore[at(t + 1)] = costBefore[at(t)] + text_.Cost(buffer_.Decoded(t - 2, kStartBeforeLast),
+                                                           buffer_.Decoded(t - 1, kStartLast), buffer_.Decoded(t, 0));
+
+  // Every place and shift that reads clean up to the goal. Going back from
+  // the failure, the counters step back over the bytes read before it.
+  clean_.clear();
+  PackedCounters counters = atFailure.counters;
+  for (std::int64_t q = failure; q >= from; --q) {
+    if (q < failure) codes_.Unread(buffer_.Decoded(q, 0), counters);
+    for (int k = 0; k < buffer_.mixPeriod; ++k) {
+      if (k == atFailure.shift) continue;
+      Guess g{costBefore[at(q)], q, k, counters, q, counters, buffer_.Decoded(q - 2, kStartBeforeLast),
+              buffer_.Decoded(q - 1, kStartLast)};
+      if (ReadWhileClean(g, goal) == goal) clean_.push_back(g);
+    }
+  }
+  if (clean_.empty()) return std::nullopt;
+
+  // Guesses that end in the same state go on alike: only the best of them
+  // is a rival, ties to the one found first. Then the ones near the best.
+  rivals_.clear();
+  for (Guess& g : clean_) {
+    const auto same = std::find_if(rivals_.begin(), rivals_.end(), [&g](const Guess* o) {
+      return o->shift == g.shift && o->counters == g.counters;
+    });
+    if (same == rivals_.end())
+      rivals_.push_back(&g);
+    else if (g.cost < (*same)->cost)
+      *same = &g;
+  }
+  KeepNearBest();
+  if (!RivalsAgree()) {
+    // Near rivals differ in a counter, which a later code may decide: the
+    // ones that read on furthest stay.
+    std::int64_t reach = 0;
+    for (Guess* g : rivals_) reach = std::max(reach, ReadWhileClean(*g, std::min(goal + kRivalReach, available)));
+    rivals_.erase(std::remove_if(rivals_.begin(), rivals_.end(), [reach](const Guess* g) { return g->readTo < reach; }),
+                  rivals_.end());
+    KeepNearBest();
+    if (!RivalsAgree()) return std::nullopt;
+  }
+  const Guess& best = *rivals_.front();
+  return SingleDrop{{best.dropAt, best.shift, best.countersAtDrop}, goal - from, best.cost};
+}
+
+}  // namespace qor
