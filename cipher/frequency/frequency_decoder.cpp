@@ -5,8 +5,10 @@
 #include "cipher/frequency/frequency.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "cipher/frequency/code_reader.h"
 #include "cipher/frequency/decode_buffer.h"
