@@ -6,9 +6,6 @@
 #include <cstdio>
 
 #include "cipher/decrypt_result.h"
-// The table is part of what callers use: the job asks it which bytes a
-// file loses.
-#include "cipher/frequency/code_table.h"
 #include "cipher/key_mixing.h"
 #include "cipher/progress.h"
 

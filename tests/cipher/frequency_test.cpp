@@ -1,5 +1,7 @@
 #include "cipher/frequency/frequency.h"
 
+#include "cipher/frequency/code_table.h"
+
 #include <gtest/gtest.h>
 
 #include <set>

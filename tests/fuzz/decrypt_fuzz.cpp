@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cipher/fibonacci/fibonacci.h"
+#include "cipher/frequency/code_table.h"
 #include "cipher/frequency/frequency.h"
 
 namespace {
