@@ -1,7 +1,7 @@
 # The two commands a newcomer needs:
 #   make run    set up, build and start the program (the dialog, under Wine)
 #   make test   set up, build and run every test
-.PHONY: setup run test test-native test-asan test-windows fuzz bench clean
+.PHONY: setup run test test-native test-asan test-windows dist fuzz bench clean
 
 setup:
 	@scripts/setup
@@ -25,6 +25,10 @@ test-asan: setup
 # Both Windows builds and the GUI tests under Wine, against the native qor.
 test-windows: build-native
 	scripts/test-windows
+
+# The release in build/dist/: the Windows installer and zip, the .deb.
+dist: setup
+	scripts/dist
 
 # The decryption fuzz target, for a bounded time.
 fuzz: setup
