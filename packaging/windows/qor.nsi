@@ -20,6 +20,7 @@ Unicode true
 !define UNINSTALLER "Desinstalar.exe"
 
 Name "QOR Peldar ${VERSION}"
+BrandingText "QOR Peldar ${VERSION}"
 OutFile "${OUTFILE}"
 !ifdef AMD64
   InstallDir "$PROGRAMFILES64\QOR"
