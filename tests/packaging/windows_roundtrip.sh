@@ -11,15 +11,22 @@ setup=$(realpath "$1")
 stage=$(realpath "$2")
 source "$(dirname "$0")/../../scripts/wine-env"
 export WINEPREFIX="$root/build/wine-install-test"
-# Wine would mirror the shortcuts into the desktop's menus in $HOME.
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
 fail() { echo "windows_roundtrip: FAILED: $*" >&2; exit 1; }
 shopt -s nullglob
 exes=("$stage"/*.exe)
 [ ${#exes[@]} -gt 0 ] || fail "no programs in $stage"
 drive="$WINEPREFIX/drive_c"
-regquery() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
+# Wine's output goes through a file: its helpers, started by any call, keep
+# the standard output they inherit, and a pipe would not close.
+out="$WINEPREFIX/output.txt"
+winerun() {
+  local status=0
+  timeout 60 wine "$@" >"$out" 2>/dev/null || status=$?
+  tr -d '\r' <"$out"
+  return "$status"
+}
+regquery() { winerun reg query "$@"; }
 regvalue() { regquery "$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 # Everything in the prefix that an install could leave: files outside the
 # temporary folders, and registry keys.
@@ -55,14 +62,14 @@ done
 for file in "$stage"/*; do
   [ -f "$programs_dir/$(basename "$file")" ] || fail "$(basename "$file") is not installed"
 done
-version_line=$(cd "$programs_dir" && timeout 60 wine ./qor.exe --version | tr -d '\r')
+version_line=$(cd "$programs_dir" && winerun ./qor.exe --version)
 version=${version_line#qor }
 [[ "$version" =~ ^[0-9]+(\.[0-9]+)+$ ]] || fail "the installed qor.exe --version says '$version_line'"
 echo "qor.exe --version: $version_line"
 
 echo "== Uninstall entry"
 uninstall_root='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-win_dir=$(winepath -w "$programs_dir" | tr -d '\r')
+win_dir=$(winerun winepath -w "$programs_dir")
 key=$(regquery "$uninstall_root" /s | awk -v dir="$win_dir" '
   /^HKEY_/ { key = $0 } index($0, "InstallLocation") && index($0, dir) { print key }' | head -n 1)
 [ -n "$key" ] || fail "no uninstall entry has InstallLocation $win_dir"
@@ -76,7 +83,7 @@ actual_kb=$(( $(du -sb "$programs_dir" | cut -f1) / 1024 ))
 quiet=$(regvalue "$key" QuietUninstallString)
 uninstaller=$(sed -n 's/^"\([^"]*\)".*/\1/p' <<<"$quiet")
 [ -n "$uninstaller" ] && [[ "$quiet" == *" /S" ]] || fail "no silent uninstall command: '$quiet'"
-[ -f "$(winepath -u "$uninstaller" | tr -d '\r')" ] || fail "the uninstaller $uninstaller is missing"
+[ -f "$(winerun winepath -u "$uninstaller")" ] || fail "the uninstaller $uninstaller is missing"
 echo "DisplayVersion $version, EstimatedSize $size_kb KB, $quiet"
 
 echo "== Start-menu shortcuts"
@@ -112,7 +119,7 @@ else
 fi
 
 echo "== The main program from its shortcut"
-timeout 30 wine start "$(winepath -w "$main_shortcut" | tr -d '\r')" >/dev/null 2>&1 ||
+timeout 30 wine start "$(winerun winepath -w "$main_shortcut")" >/dev/null 2>&1 ||
   fail "the shortcut does not start"
 shown=
 for _ in $(seq 150); do
