@@ -1,7 +1,7 @@
 # The two commands a newcomer needs:
 #   make run    set up, build and start the program (the dialog, under Wine)
 #   make test   set up, build and run every test
-.PHONY: setup run test test-native test-asan test-windows fuzz bench clean
+.PHONY: setup run test test-native test-asan test-windows test-dist test-reproducible dist dist-check fuzz bench clean
 
 setup:
 	@scripts/setup
@@ -26,12 +26,29 @@ test-asan: setup
 test-windows: build-native
 	scripts/test-windows
 
+# The release in build/dist/: the Windows installer and zip, the .deb.
+dist: setup
+	scripts/dist
+
+# The packages' install and uninstall round trips: the installer under Wine,
+# the .deb on this machine (as root).
+test-dist: setup
+	scripts/test-dist
+
+# Two release builds of the commit, in two places, give the same bytes.
+# make test runs it on a clean work tree only: it checks the commit.
+dist-check: setup
+	scripts/check-reproducible
+
+test-reproducible: setup
+	scripts/check-reproducible --if-clean
+
 # The decryption fuzz target, for a bounded time.
 fuzz: setup
 	scripts/fuzz 50
 
 # The sanitizer run goes last, so that a run ends on the test summary.
-test: test-native test-windows fuzz test-asan
+test: test-native test-windows test-dist test-reproducible fuzz test-asan
 
 bench: build-native
 	build/native/bench/engine_bench
