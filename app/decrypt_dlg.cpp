@@ -57,6 +57,7 @@ void CDecryptDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 BEGIN_MESSAGE_MAP(CDecryptDlg, CDialog)
+  ON_EN_CHANGE(IDC_ENCRYPTED_NAME, OnChangeEncryptedName)
   ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
   ON_BN_CLICKED(IDC_SAVE_AS, OnSaveAs)
   ON_BN_CLICKED(IDC_DECRYPT, OnDecrypt)
@@ -83,8 +84,19 @@ BOOL CDecryptDlg::OnInitDialog() {
 }
 
 void CDecryptDlg::TakeEncryptedFile(const std::string& name) {
+  m_strAutomaticOutput = qor::DecryptedNameFor(name);
+  SetDlgItemText(IDC_OUTPUT_NAME, m_strAutomaticOutput.c_str());
   SetDlgItemText(IDC_ENCRYPTED_NAME, name.c_str());
-  SetDlgItemText(IDC_OUTPUT_NAME, qor::DecryptedNameFor(name).c_str());
+}
+
+// A typed name gets its output name too, unless the user gave one.
+void CDecryptDlg::OnChangeEncryptedName() {
+  CString encrypted, output;
+  GetDlgItemText(IDC_ENCRYPTED_NAME, encrypted);
+  GetDlgItemText(IDC_OUTPUT_NAME, output);
+  if (output.GetString() != m_strAutomaticOutput) return;
+  m_strAutomaticOutput = qor::DecryptedNameFor(encrypted.GetString());
+  SetDlgItemText(IDC_OUTPUT_NAME, m_strAutomaticOutput.c_str());
 }
 
 void CDecryptDlg::OnBrowse() {
@@ -156,7 +168,11 @@ void CDecryptDlg::OnVerify() {
 }
 
 void CDecryptDlg::StartRun(const qor::RunRequest& request) {
-  if (!m_worker.Start(m_hWnd, request)) return;
+  if (m_worker.IsRunning()) return;
+  if (!m_worker.Start(m_hWnd, request)) {
+    Box(qor::NoWorkerMessage());
+    return;
+  }
   m_progress.SetPos(0);
   SetDlgItemText(IDC_STATUS, (std::string(request.kind == qor::RunKind::kDecrypt ? "Descifrando " : "Verificando ") +
                               request.encrypted + "...")

@@ -29,6 +29,7 @@ class CDecryptDlg : public CDialog {
   // Escape, "&Cerrar" and the close box; during a run, they stop it first.
   void OnCancel() override;
 
+  void OnChangeEncryptedName();
   void OnBrowse();
   void OnSaveAs();
   void OnDecrypt();
@@ -52,6 +53,9 @@ class CDecryptDlg : public CDialog {
   int Box(const qor::BoxMessage& message, UINT extraType = 0);
 
   std::string m_strStartFile;
+  // The output name the dialog filled in itself; while the output edit
+  // still holds it, it follows the encrypted file's name.
+  std::string m_strAutomaticOutput;
   CProgressCtrl m_progress;
   qor::CRunWorker m_worker;
   bool m_bCloseWhenDone = false;

@@ -153,6 +153,12 @@ BoxMessage NoOutputNameMessage() {
 
 BoxMessage NoKeyMessage() { return {"Escriba la clave: de 1 a 7 caracteres.", BoxIcon::kWarning}; }
 
+BoxMessage NoWorkerMessage() {
+  return {"No se puede empezar: el sistema no da recursos para otro trabajo. Cierre algún programa y vuelva a "
+          "intentarlo.",
+          BoxIcon::kError};
+}
+
 BoxMessage OutcomeMessage(const RunOutcome& outcome, const std::string& systemReason) {
   return outcome.request.kind == RunKind::kDecrypt ? Decrypted(outcome, systemReason)
                                                    : Verified(outcome, systemReason);

@@ -29,6 +29,8 @@ struct BoxMessage {
 BoxMessage NoEncryptedFileMessage();
 BoxMessage NoOutputNameMessage();
 BoxMessage NoKeyMessage();
+// The system gave no thread to run on.
+BoxMessage NoWorkerMessage();
 
 // The run's end. `systemReason` is the system's words for outcome.error(),
 // used when a file could not be opened, read or written.

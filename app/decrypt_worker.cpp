@@ -1,5 +1,7 @@
 #include "app/decrypt_worker.h"
 
+#include <system_error>
+
 #include "framework/posted_message.h"
 
 namespace qor {
@@ -12,7 +14,7 @@ CRunWorker::~CRunWorker() {
 bool CRunWorker::Start(HWND window, const RunRequest& request) {
   if (IsRunning()) return false;
   m_stop = false;
-  m_thread = std::thread([this, window, request] {
+  auto run = [this, window, request] {
     int posted = -1;
     const Progress progress = [&](std::int64_t done, std::int64_t total) {
       const int permille = total > 0 ? static_cast<int>(done * kProgressRange / total) : kProgressRange;
@@ -24,7 +26,12 @@ bool CRunWorker::Start(HWND window, const RunRequest& request) {
       return !m_stop.load();
     };
     fw::PostData(window, WM_RUN_FINISHED, ExecuteRun(request, progress));
-  });
+  };
+  try {
+    m_thread = std::thread(std::move(run));
+  } catch (const std::system_error&) {
+    return false;
+  }
   return true;
 }
 

@@ -30,7 +30,7 @@ class CRunWorker {
   // Stops a run still going and waits for it.
   ~CRunWorker();
 
-  // False while another run goes.
+  // False while another run goes, or when the system gives no thread.
   bool Start(HWND window, const RunRequest& request);
   // The run stops at the end of its current block and removes what it wrote.
   void Stop() { m_stop = true; }

@@ -122,7 +122,11 @@ TEST(DecryptProgram, GivesBackWhatQorEncryptedByEachMethodAndAutomatically) {
         AnswerChooser(program, L"Elija el archivo cifrado", encrypted);
         EXPECT_EQ(gui::WindowText(program.Item(IDC_OUTPUT_NAME)), folder + L"\\" + c.original);
       }
+      const std::wstring before = gui::WindowText(program.Item(IDC_OUTPUT_NAME));
       SetText(program.Item(IDC_ENCRYPTED_NAME), encrypted);
+      if (run > 1) {
+        EXPECT_EQ(gui::WindowText(program.Item(IDC_OUTPUT_NAME)), before) << "the user's output stays";
+      }
       const std::wstring output = folder + L"\\salida \u00f1 " + std::to_wstring(++run) + L".out";
       SetText(program.Item(IDC_OUTPUT_NAME), output);
       EnterKey(program, c.key);
@@ -144,6 +148,11 @@ TEST(DecryptProgram, WrongKeyWritesNothingAndAnExistingOutputGoesOnlyOnYes) {
   const std::wstring output = folder + L"\\" + c.original;
   Program program = StartDecrypt(folder, L"\"" + encrypted + L"\"");
   ASSERT_NE(program.Dialog(), nullptr);
+  // A typed name takes the output name along while the dialog chose it.
+  SetText(program.Item(IDC_ENCRYPTED_NAME), folder + L"\\otro.QOR");
+  EXPECT_EQ(gui::WindowText(program.Item(IDC_OUTPUT_NAME)), folder + L"\\otro");
+  SetText(program.Item(IDC_ENCRYPTED_NAME), encrypted);
+  EXPECT_EQ(gui::WindowText(program.Item(IDC_OUTPUT_NAME)), output);
 
   EnterKey(program, c.key + L"x");
   ExpectBox(program, IDC_DECRYPT, {L"No se puede descifrar", L"No se ha escrito nada."});
