@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/cipher_dlg.h"
+#include "app/key_bytes.h"
 #include "job/encryption_job.h"
 
 class CDialogJobHost final : public qor::JobHost {
@@ -15,6 +16,7 @@ class CDialogJobHost final : public qor::JobHost {
   std::string KeyText() const override { return m_dlg.m_strKey.GetString(); }
   void SetKeyText(const std::string& text) override { m_dlg.m_strKey = text; }
   void SetFileName(const std::string& text) override { m_dlg.m_strFileName = text; }
+  std::string KeyBytes(const std::string& keyText) const override { return qor::KeyBytesOf(keyText); }
 
   std::string GetDlgItemText(int controlId) const override;
   void MessageBox(const std::string& text, const std::string& caption, unsigned type) override;

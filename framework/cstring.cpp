@@ -20,6 +20,18 @@ std::string Narrow(std::wstring_view utf16) {
   return narrow;
 }
 
+std::string NarrowToCodePage(std::string_view utf8, UINT codePage) {
+  const std::wstring wide = Widen(utf8);
+  if (wide.empty()) return {};
+  // No flags: the system's best-fit mapping and its default character.
+  int size = ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                   nullptr);
+  std::string narrow(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), size, nullptr,
+                        nullptr);
+  return narrow;
+}
+
 }  // namespace fw
 
 BOOL CString::LoadString(UINT id) {

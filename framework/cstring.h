@@ -40,6 +40,11 @@ namespace fw {
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
+// UTF-8 text in a single-byte code page, by the system's own conversion:
+// what a narrow edit's text would be. A character the code page lacks
+// becomes its closest letter where the system knows one ("Ā" gives "A"),
+// else "?".
+std::string NarrowToCodePage(std::string_view utf8, UINT codePage);
 // A null pointer stays null (Windows reads it as "no text").
 inline const wchar_t* WideOrNull(const std::wstring& text, const char* original) {
   return original ? text.c_str() : nullptr;

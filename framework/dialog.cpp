@@ -70,8 +70,28 @@ BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
 void CDialog::EndDialog(int nResult) {
   m_nModalResult = nResult;
   m_bInModalLoop = false;
-  // Wakes the loop if it is waiting for a message.
-  if (m_hWnd) ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
+  if (m_hWnd) {
+    // Gone from the screen at once, as the system's dialogs are: a loop that
+    // is not ours (a chooser's) may run on before DoModal gets control back.
+    Dismiss();
+    // Wakes the loop if it is waiting for a message.
+    ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
+  }
+}
+
+// In this order: hidden without activating anything (the owner is still
+// disabled, so the system would activate some other window, maybe another
+// program's), the owner enabled, then made active if the dialog was. So
+// the owner keeps the foreground when the dialog closes.
+void CDialog::Dismiss() {
+  if (m_bDismissed || !m_hWnd) return;
+  m_bDismissed = true;
+  const bool wasActive = ::GetActiveWindow() == m_hWnd;
+  ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  if (m_hOwnerDisabled) ::EnableWindow(m_hOwnerDisabled, TRUE);
+  m_hOwnerDisabled = nullptr;
+  if (wasActive && m_hModalOwner && ::IsWindow(m_hModalOwner)) ::SetActiveWindow(m_hModalOwner);
 }
 
 // The explicit parent, else the application's main window when that is
@@ -93,23 +113,24 @@ INT_PTR CDialog::DoModal() {
   auto* dialogTemplate = static_cast<LPCDLGTEMPLATEW>(loaded ? ::LockResource(loaded) : nullptr);
   if (!dialogTemplate) return -1;
 
-  HWND owner = ModalOwner();
-  const bool disableOwner = owner && ::IsWindowEnabled(owner);
-  if (disableOwner) ::EnableWindow(owner, FALSE);
+  m_hModalOwner = ModalOwner();
+  m_hOwnerDisabled = m_hModalOwner && ::IsWindowEnabled(m_hModalOwner) ? m_hModalOwner : nullptr;
+  if (m_hOwnerDisabled) ::EnableWindow(m_hOwnerDisabled, FALSE);
 
   m_nModalResult = -1;
   m_bInModalLoop = true;
-  HWND dialog = ::CreateDialogIndirectParamW(instance, dialogTemplate, owner, &CDialog::DialogProc,
+  m_bDismissed = false;
+  HWND dialog = ::CreateDialogIndirectParamW(instance, dialogTemplate, m_hModalOwner, &CDialog::DialogProc,
                                              reinterpret_cast<LPARAM>(this));
   if (dialog) {
     RunModalLoop();
-    ::ShowWindow(dialog, SW_HIDE);
+    Dismiss();
+    ::DestroyWindow(dialog);
+  } else if (m_hOwnerDisabled) {
+    ::EnableWindow(m_hOwnerDisabled, TRUE);
   }
-  if (disableOwner) {
-    ::EnableWindow(owner, TRUE);
-    ::SetActiveWindow(owner);
-  }
-  if (dialog) ::DestroyWindow(dialog);
+  m_hOwnerDisabled = nullptr;
+  m_hModalOwner = nullptr;
   m_bInModalLoop = false;
   return m_nModalResult;
 }

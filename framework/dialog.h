@@ -38,9 +38,13 @@ class CDialog : public CWnd {
   // Shows the dialog and runs its modal loop; returns what EndDialog was
   // given, or -1 if the dialog could not be created.
   virtual INT_PTR DoModal();
+  // Hides the dialog at once and gives its owner back; DoModal returns
+  // once control is back in its loop.
   void EndDialog(int nResult);
   // FALSE when a validation failed.
   BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+  // Moves the focus to a control as the Tab key would, default button included.
+  void GotoDlgCtrl(HWND hWndCtrl) { SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hWndCtrl), TRUE); }
 
  protected:
   virtual void DoDataExchange(CDataExchange* pDX);
@@ -54,10 +58,14 @@ class CDialog : public CWnd {
   static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
   HWND ModalOwner() const;
   void RunModalLoop();
+  void Dismiss();
   bool IsHelpKey(const MSG& msg) const;
 
   UINT m_nIDTemplate;
   CWnd* m_pParentWnd;
   bool m_bInModalLoop = false;
+  bool m_bDismissed = false;
+  HWND m_hModalOwner = nullptr;
+  HWND m_hOwnerDisabled = nullptr;  // disabled by DoModal, to enable again
   INT_PTR m_nModalResult = -1;
 };

@@ -6,6 +6,7 @@
 #include "framework/cstring.h"
 #include "framework/dialog.h"
 #include "framework/message_map.h"
+#include "framework/posted_message.h"
 #include "framework/winapp.h"
 #include "framework/wnd.h"
 

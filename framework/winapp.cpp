@@ -51,8 +51,10 @@ void CWinApp::OnHelp() { WinHelp(0, HELP_CONTEXT); }
 
 void CWinApp::WinHelp(DWORD_PTR, UINT) {}
 
-BOOL CWinApp::Enable3dControlsStatic() {
-  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+BOOL CWinApp::Enable3dControlsStatic() { return InitCommonControlsEx(ICC_STANDARD_CLASSES); }
+
+BOOL CWinApp::InitCommonControlsEx(DWORD dwICC) {
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), dwICC};
   return ::InitCommonControlsEx(&controls);
 }
 

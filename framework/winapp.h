@@ -37,6 +37,8 @@ class CWinApp : public CCmdTarget {
   // Kept for its place in InitInstance: applies the system's current visual
   // style (Common Controls 6, as the manifest asks) to the standard controls.
   BOOL Enable3dControlsStatic();
+  // Registers the common controls' classes that `dwICC` names (ICC_...).
+  static BOOL InitCommonControlsEx(DWORD dwICC);
 
  private:
   CString m_strAppName;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include <shellapi.h>
+
 #include "framework/winapp.h"
 
 namespace {
@@ -48,6 +50,8 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
+
+void CWnd::DragAcceptFiles(BOOL bAccept) { ::DragAcceptFiles(m_hWnd, bAccept); }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (m_pfnSuper) return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);

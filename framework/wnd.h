@@ -49,6 +49,18 @@ class CWnd : public CCmdTarget {
   BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
   void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return ::PostMessageW(m_hWnd, message, wParam, lParam);
+  }
+
+  // Dialog controls by id.
+  BOOL EnableDlgItem(int nID, BOOL bEnable) { return ::EnableWindow(GetDlgItem(nID), bEnable); }
+  void CheckRadioButton(int nIDFirstButton, int nIDLastButton, int nIDCheckButton) {
+    ::CheckRadioButton(m_hWnd, nIDFirstButton, nIDLastButton, nIDCheckButton);
+  }
+  UINT IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
+  // Lets files dropped onto the window arrive as WM_DROPFILES.
+  void DragAcceptFiles(BOOL bAccept = TRUE);
 
  protected:
   // Message-map handlers' default processing.

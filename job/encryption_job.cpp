@@ -22,6 +22,8 @@ constexpr const char* kWriteCaption = "Error: Could not write output file.";
 
 }  // namespace
 
+std::string JobHost::KeyBytes(const std::string& keyText) const { return ToWindows1252(keyText).bytes; }
+
 void EncryptionJob::Box(const std::string& text, const std::string& caption) {
   host_.MessageBox(text, caption, kJobBoxType);
 }
@@ -44,7 +46,7 @@ void EncryptionJob::Run() {
   }
 
   host_.SetKeyText(host_.GetDlgItemText(kKeyControl));
-  const CipherKey key(ToWindows1252(host_.KeyText()).bytes);
+  const CipherKey key(host_.KeyBytes(host_.KeyText()));
   if (key.length == 0) {
     // The edit was emptied behind the checked key text; a method cannot run
     // without a key. The run removes the output it created.

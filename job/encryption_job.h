@@ -27,6 +27,10 @@ class JobHost {
   virtual std::string KeyText() const = 0;      // m_strKey
   virtual void SetKeyText(const std::string& text) = 0;
   virtual void SetFileName(const std::string& text) = 0;  // m_strFileName
+  // The key text's Windows-1252 bytes. The dialog asks the system, which
+  // maps many characters outside the code page to a close letter; this
+  // portable default (native builds, tests) makes each of them "?".
+  virtual std::string KeyBytes(const std::string& keyText) const;
 
   // The dialog's operations.
   virtual std::string GetDlgItemText(int controlId) const = 0;

@@ -11,7 +11,9 @@ namespace qor {
 
 // UTF-8 text as Windows-1252 bytes. Every character with no Windows-1252
 // byte, and every byte that is not part of a valid UTF-8 sequence, becomes
-// "?" (0x3F), as the system's narrow text functions give it.
+// "?" (0x3F). Stricter than the system's own conversion, which maps many
+// such characters to a close letter ("Ā" to "A"): the Windows programs ask
+// the system for the key's bytes; this is the portable conversion.
 struct Windows1252Text {
   std::string bytes;
   std::size_t unmapped = 0;                           // how many became "?"

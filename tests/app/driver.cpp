@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <thread>
 
 namespace gui {
@@ -36,16 +37,19 @@ std::wstring ClassName(HWND window) {
   return std::wstring(buffer, static_cast<std::size_t>(length));
 }
 
-Program::Program(const std::wstring& folder) {
-  std::wstring exe = Environment(L"QOR_EXE");
-  std::wstring commandLine = L"\"" + exe + L"\"";
+Program::Program(const std::wstring& folder)
+    : Program(folder, Environment(L"QOR_EXE"), L"QOR Windows Version -- Spanish") {}
+
+Program::Program(const std::wstring& folder, const std::wstring& exe, const std::wstring& caption,
+                 const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                         &startup, &info_))
     return;
   WaitUntil([&] {
-    dialog_ = ::FindWindowW(L"#32770", L"QOR Windows Version -- Spanish");
+    dialog_ = ::FindWindowW(L"#32770", caption.c_str());
     DWORD pid = 0;
     if (dialog_) ::GetWindowThreadProcessId(dialog_, &pid);
     if (pid != info_.dwProcessId) dialog_ = nullptr;
@@ -179,6 +183,28 @@ DialogUnits UnitsFor(const wchar_t* face, int points) {
   ::DeleteObject(font);
   ::ReleaseDC(nullptr, dc);
   return DialogUnits{(size.cx / 26 + 1) / 2, static_cast<int>(metrics.tmHeight)};
+}
+
+std::wstring Widen(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                                     static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(length));
+  return wide;
+}
+
+std::vector<std::vector<std::wstring>> ReadTable(const std::wstring& path, std::size_t fields) {
+  std::vector<std::vector<std::wstring>> rows;
+  std::ifstream file(path.c_str());
+  std::string line;
+  while (std::getline(file, line)) {
+    std::vector<std::wstring> row;
+    std::istringstream words(line);
+    std::string field;
+    while (std::getline(words, field, '\t')) row.push_back(Widen(field));
+    if (row.size() >= fields) rows.push_back(row);
+  }
+  return rows;
 }
 
 std::vector<unsigned char> ReadFile(const std::wstring& path) {

@@ -30,6 +30,9 @@ class Program {
  public:
   // Starts the program in `folder` and waits for its main dialog.
   explicit Program(const std::wstring& folder);
+  // Another program, `exe` with `arguments`, whose main dialog is captioned `caption`.
+  Program(const std::wstring& folder, const std::wstring& exe, const std::wstring& caption,
+          const std::wstring& arguments = L"");
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
   ~Program();
@@ -79,6 +82,11 @@ struct DialogUnits {
   RECT ToPixels(int x, int y, int cx, int cy) const;
 };
 DialogUnits UnitsFor(const wchar_t* face, int points);
+
+std::wstring Widen(const std::string& utf8);
+// A UTF-8 file of lines of tab-separated fields; lines with fewer than
+// `fields` fields are left out.
+std::vector<std::vector<std::wstring>> ReadTable(const std::wstring& path, std::size_t fields);
 
 std::vector<unsigned char> ReadFile(const std::wstring& path);
 void WriteFile(const std::wstring& path, const std::vector<unsigned char>& bytes);

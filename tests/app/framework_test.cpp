@@ -4,14 +4,24 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "framework/dropped_files.h"
 #include "framework/framework.h"
+
+#include <shlobj.h>  // DROPFILES
 
 namespace {
 
 constexpr int kEdit = 10;
 constexpr int kButton = 11;
+constexpr UINT kPostedMessage = WM_APP + 7;
+
+struct Posted {
+  int number;
+  std::string text;
+};
 
 // Ends every modal loop if a test hangs.
 void CALLBACK Guard(HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(3); }
@@ -36,6 +46,7 @@ class ProbeDialog : public CDialog {
   ProbeDialog() : CDialog(100) {}
 
   std::function<void(ProbeDialog&)> onInit;
+  std::function<void(ProbeDialog&)> onPosted;
   std::vector<std::string> calls;
   CString m_strText;
   int m_nMaxChars = 5;
@@ -59,6 +70,13 @@ class ProbeDialog : public CDialog {
   HCURSOR OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(static_cast<INT_PTR>(0x4321)); }
   void OnUpdateEdit() { calls.push_back("update"); }
   void OnPress() { calls.push_back("press"); }
+  void OnPosted(const Posted& posted) {
+    calls.push_back("posted " + std::to_string(posted.number) + " " + posted.text);
+    if (onPosted) onPosted(*this);
+  }
+  void OnDropFiles(HDROP hDropInfo) {
+    for (const std::string& name : fw::DroppedFileNames(hDropInfo)) calls.push_back("dropped " + name);
+  }
 
   DECLARE_MESSAGE_MAP()
 };
@@ -68,6 +86,8 @@ BEGIN_MESSAGE_MAP(ProbeDialog, CDialog)
   ON_WM_QUERYDRAGICON()
   ON_EN_UPDATE(kEdit, OnUpdateEdit)
   ON_BN_CLICKED(kButton, OnPress)
+  ON_POSTED(kPostedMessage, OnPosted)
+  ON_WM_DROPFILES()
 END_MESSAGE_MAP()
 
 class Framework : public ::testing::Test {
@@ -211,6 +231,140 @@ TEST_F(Framework, ASecondDialogIsModalToTheMainWindow) {
   EXPECT_EQ(owner, outerWindow);
   EXPECT_FALSE(outerEnabledDuring);
   EXPECT_TRUE(outerEnabledAfter);
+}
+
+// A loop that is not the dialog's, as a chooser's or a message box's.
+bool g_nestedDone = false;
+ProbeDialog* g_ending = nullptr;
+BOOL g_visibleAfterEnd = TRUE;
+
+void CALLBACK EndFromNestedLoop(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  g_ending->EndDialog(5);
+  g_visibleAfterEnd = ::IsWindowVisible(g_ending->m_hWnd);
+  g_nestedDone = true;
+}
+
+void CALLBACK RunNestedLoop(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  ::SetTimer(nullptr, 0, 10, &EndFromNestedLoop);
+  MSG msg;
+  while (!g_nestedDone && ::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+}
+
+TEST_F(Framework, EndDialogHidesTheDialogAtOnceInsideAnotherLoop) {
+  ProbeDialog dialog;
+  g_ending = &dialog;
+  g_nestedDone = false;
+  dialog.onInit = [](ProbeDialog&) { ::SetTimer(nullptr, 0, 10, &RunNestedLoop); };
+  EXPECT_EQ(Run(dialog), 5);
+  EXPECT_TRUE(g_nestedDone);
+  EXPECT_FALSE(g_visibleAfterEnd) << "still on the screen until the other loop returns";
+}
+
+// A plain top-level window that counts the times it was activated.
+int g_bystanderActivations = 0;
+
+LRESULT CALLBACK BystanderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) ++g_bystanderActivations;
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(Framework, ClosingANestedDialogActivatesItsOwnerAndNoOtherWindow) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = &BystanderProc;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"QorBystander";
+  ::RegisterClassW(&windowClass);
+  HWND bystander = ::CreateWindowExW(0, L"QorBystander", L"Bystander", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                                     100, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(bystander, nullptr);
+
+  ProbeDialog outer;
+  HWND activeAfter = nullptr, outerWindow = nullptr;
+  int activationsWhileClosing = -1;
+  outer.onInit = [&](ProbeDialog& o) {
+    outerWindow = o.m_hWnd;
+    ::SetActiveWindow(o.m_hWnd);
+    ProbeDialog inner;
+    inner.onInit = [&](ProbeDialog& i) { ::PostMessageW(i.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); };
+    // Shown, then ended from its own loop.
+    g_bystanderActivations = 0;
+    inner.DoModal();
+    activationsWhileClosing = g_bystanderActivations;
+    activeAfter = ::GetActiveWindow();
+    o.EndDialog(IDCANCEL);
+  };
+  Run(outer);
+  ::DestroyWindow(bystander);
+  EXPECT_EQ(activeAfter, outerWindow);
+  EXPECT_EQ(activationsWhileClosing, 0) << "another window was activated while the owner was still disabled";
+}
+
+TEST_F(Framework, PostedDataReachesItsTypedHandlerFromAnotherThread) {
+  ProbeDialog dialog;
+  std::thread sender;
+  dialog.onInit = [&](ProbeDialog& d) {
+    d.calls.clear();  // the loading data exchange's
+    HWND window = d.m_hWnd;
+    sender = std::thread([window] {
+      fw::PostData(window, kPostedMessage, Posted{1, "uno"});
+      fw::PostData(window, kPostedMessage, Posted{2, "dos"});
+    });
+  };
+  dialog.onPosted = [](ProbeDialog& d) {
+    if (d.calls.size() == 2) d.EndDialog(IDOK);
+  };
+  EXPECT_EQ(Run(dialog), IDOK);
+  sender.join();
+  EXPECT_EQ(dialog.calls, (std::vector<std::string>{"posted 1 uno", "posted 2 dos"}));
+  EXPECT_FALSE(fw::PostData(nullptr, kPostedMessage, Posted{3, "to no window"}));
+}
+
+// A drop of two files as the shell hands it over: a DROPFILES header and
+// the names, each ended by a zero, the list by another.
+HDROP MakeDrop(const std::vector<std::wstring>& names) {
+  std::wstring list;
+  for (const std::wstring& name : names) list += name + L'\0';
+  list += L'\0';
+  HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(header + 1));
+  ::GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+TEST_F(Framework, DroppedFilesArriveAsUtf8Names) {
+  ProbeDialog dialog;
+  dialog.onInit = [](ProbeDialog& d) {
+    d.calls.clear();
+    // The handler releases the drop.
+    d.SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({L"C:\\datos\\a\u00f1o.txt.qor", L"C:\\b.qor"})), 0);
+    d.EndDialog(IDCANCEL);
+  };
+  Run(dialog);
+  EXPECT_EQ(dialog.calls,
+            (std::vector<std::string>{"dropped C:\\datos\\a\xc3\xb1o.txt.qor", "dropped C:\\b.qor"}));
+}
+
+// The key's bytes as a narrow edit would give them: Windows-1252 where it
+// has the character, else the system's closest letter, else "?".
+TEST(NarrowToCodePage, GivesTheSystemsWindows1252Bytes) {
+  const struct {
+    const char* utf8;
+    const char* expected;
+  } cases[] = {
+      {"a\xc3\xb1\xc3\x91", "a\xf1\xd1"},            // ñ Ñ
+      {"\xe2\x82\xac\xc5\x92", "\x80\x8c"},         // € Œ, from the 0x80 row
+      {"\xc4\x80\xc4\x8d", "Ac"},                      // Ā č: best fit, not "?"
+      {"\xe4\xb8\xad", "?"},                           // 中: no close letter
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(fw::NarrowToCodePage(c.utf8, 1252), c.expected) << c.utf8;
+  }
 }
 
 }  // namespace
