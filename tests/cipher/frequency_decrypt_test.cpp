@@ -59,6 +59,7 @@ TEST(DecryptFrequencyTest, CodeFourteenIsReadAsTheTextAroundIt) {
       "SEE THE Fix README",
       "LEE EL FICHERO DE LA FECHA, EFECTO OFFSET",  // F's and E's interleaved, several runs
       "SEE THE FAQ. FOR FREE: FEEDBACK",
+      "SEE THE FILE FORMAT OF THE FEED",
       "EEEEE",  // after the fourth E, E is 11 again: no choice
   };
   std::mt19937 rng(78);
