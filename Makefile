@@ -54,6 +54,7 @@ bench: build-native
 	build/native/bench/engine_bench
 	build/native/bench/decrypt_throughput 32
 	bench/run
+	bench/corpus
 
 clean:
 	rm -rf build

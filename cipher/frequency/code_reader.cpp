@@ -25,6 +25,9 @@ CodeReader::CodeReader() {
            c.cycle, true};
     }
   }
+  meaning_[kFourthEOrF].byte = kFourthEMark;
+  counterOf_[kFourthEMark] = counterOf_['E'];
+  cycleOf_[kFourthEMark] = cycleOf_['E'];
   for (int code = 0; code < 256; ++code) {
     const CodeMeaning& m = meaning_[static_cast<std::size_t>(code)];
     std::uint32_t& w = readWord_[static_cast<std::size_t>(code)];

@@ -15,6 +15,11 @@ using PackedCounters = std::array<std::uint8_t, 32>;
 
 // The code that two characters share: the fourth E of a cycle, and every F.
 inline constexpr std::uint8_t kFourthEOrF = 14;
+// What that code is read as when it is taken for the fourth E: a byte the
+// method drops, so that no other code reads as it. It stands for "E" to the
+// counters and the text model; FourthEChoice settles, on the text around,
+// which code 14 of the run it opens was really the E.
+inline constexpr std::uint8_t kFourthEMark = 0x80;
 
 // What one code (before mixing) stands for.
 struct CodeMeaning {
@@ -35,8 +40,8 @@ class CodeReader {
   const CodeMeaning& Meaning(std::uint8_t code) const { return meaning_[code]; }
 
   // Reads one code against the counters, stepping them; false when no
-  // character gives this code now. Code 14 is the fourth E while E's counter
-  // stands at 3, F otherwise.
+  // character gives this code now. Code 14 is the fourth E (kFourthEMark)
+  // while E's counter stands at 3, F otherwise.
   bool Read(std::uint8_t code, PackedCounters& counters, std::uint8_t& byte) const {
     const std::uint32_t w = readWord_[code];
     std::uint8_t& c = counters[w >> 8 & 0xFF];

@@ -18,15 +18,14 @@ void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
 
 // The inverse: unmixes each byte by its input position, maps its code back
 // to its character and checks every cycling character's code against its
-// counter. Code 14 is the fourth "E" when E's counter stands at 3 and "F"
-// otherwise; reading E there never contradicts a later code where F would
-// not, so it is the consistent choice. Dropped bytes left no trace but moved
-// the key on; where the codes stop checking, a bounded search looks for the
-// fewest places where some bytes were dropped (only their count modulo the
-// key's period matters) that make the codes check again, ranking equal
-// counts by how plausible the text is. The kept text comes back; the dropped
-// bytes cannot. A file that needs drops almost everywhere, or reads as
-// noise, is rejected. Bounded memory; the input's size is taken once.
+// counter. Code 14 is the fourth "E" or "F": of a run of code 14s that the
+// counters allow to hold one fourth E, the text around picks which. Dropped
+// bytes left no trace but moved the key on; where the codes stop checking, a
+// bounded search looks for the fewest places where some bytes were dropped
+// (only their count modulo the key's period matters) that make the codes
+// check again, ranking equal counts by how plausible the text is. The kept
+// text comes back; the dropped bytes cannot. A file that needs drops almost
+// everywhere, or reads as noise, is rejected. Bounded memory; the input's size is taken once.
 FrequencyDecryptResult DecryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
                                         const Progress& progress = {});
 

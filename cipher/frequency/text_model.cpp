@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "cipher/frequency/code_reader.h"
+
 namespace qor {
 
 const TextModel& TextModel::Shared() {
@@ -15,6 +17,35 @@ TextModel::TextModel() {
     classOf_[c] = ClassOf(c);
     costAlone_[c] = CostAlone(c);
   }
+  // The mark of a code read as the fourth E stands for E.
+  classOf_[kFourthEMark] = classOf_['E'];
+  costAlone_[kFourthEMark] = costAlone_['E'];
+}
+
+int TextModel::LetterPairCost(std::uint8_t last, std::uint8_t byte) const {
+  // -log2 of how often a letter follows another within words of Spanish
+  // and English word lists, the two weighed alike, in hexadecimal; row and
+  // column 26 are a word's edge. Ñ and the accents fold to their letters.
+  static constexpr const char* kPairs[27] = {
+      "b5448768678443a583546689772", "26983bca38c3993be3584abe7f6", "2c7b3dd33f55ba2da5844eff7c6",
+      "39972a7939c7882ab56a588f7b3", "5754676877a4536683358786873", "3abb34aa2cc4ba3be3754ece7e6",
+      "3ada3a654cb5754ad3693e9f7b2", "28a929ba3ba7773ac6754c8f6c4", "4634465ab8945246854485c9c57",
+      "2ddd2bdd4dbddd2bdbbd3ccddc8", "479827963a757558d6486d7d5d3", "277637793b836937aa6657ad5a4",
+      "249b29cb3fe96734ca6b5cbf8f5", "3944363848788649884367ac873", "765687587884526583455668882",
+      "3a9a2ab53cb49935f3654eae8e5", "9bcccccc8cc9ccbcccbb0cbccc8", "276538693a876637955557ad793",
+      "485a48954c8767458a535a8f8d1", "397b29b52dc7993af3565c8f694", "4545365a479343759334b8c9977",
+      "2dcb1dcc2de9ec3cea9b6aee8e7", "269638943d758438d5578c9d7a4", "4a3c38a52cc98a439aa358876a3",
+      "476748785b965555c6465a79b91", "196a3c684da776388aa94aad754", "44344555577546648424766b98f",
+  };
+  const auto letter = [](std::uint8_t b) {
+    if (b == kFourthEMark) return 'e' - 'a';
+    if (b == 0xD1 || b == 0xF1) return 'n' - 'a';
+    if (b >= 'A' && b <= 'Z') return b - 'A';
+    if (b >= 'a' && b <= 'z') return b - 'a';
+    return 26;
+  };
+  const char digit = kPairs[letter(last)][letter(byte)];
+  return digit <= '9' ? digit - '0' : digit - 'a' + 10;
 }
 
 std::uint8_t TextModel::ClassOf(std::uint8_t b) {

@@ -51,15 +51,26 @@ TEST(DecryptFrequencyTest, LongTextCrossesBlocks) {
   EXPECT_EQ(RoundTrip(input, key), input);
 }
 
-TEST(DecryptFrequencyTest, CodeFourteenIsTheFourthEWhileTheCounterSaysSo) {
-  const CipherKey key("ab");
-  EXPECT_EQ(RoundTrip(ToBytes("EEEEF FEEEEF"), key), ToBytes("EEEEF FEEEEF"));
-  // An F after three E's looks like the fourth E. Read so, the E after it
-  // reads as F: the counters cannot tell the two apart.
-  EXPECT_EQ(RoundTrip(ToBytes("EEEF"), key), ToBytes("EEEE"));
-  EXPECT_EQ(RoundTrip(ToBytes("EEEFE"), key), ToBytes("EEEEF"));
-  // Where a later code decides, it does: after the fourth E, E is 11 again.
-  EXPECT_EQ(RoundTrip(ToBytes("EEEEE"), key), ToBytes("EEEEE"));
+// Code 14 is the fourth E and every F. Where the counters allow either, the
+// letters around choose; where a later code decides, it does.
+TEST(DecryptFrequencyTest, CodeFourteenIsReadAsTheTextAroundIt) {
+  const char* texts[] = {
+      // After three E's the F reads as the fourth E, the E after it as F.
+      "SEE THE Fix README",
+      "LEE EL FICHERO DE LA FECHA, EFECTO OFFSET",  // F's and E's interleaved, several runs
+      "SEE THE FAQ. FOR FREE: FEEDBACK",
+      "SEE THE FILE FORMAT OF THE FEED",
+      "EEEEE",  // after the fourth E, E is 11 again: no choice
+  };
+  std::mt19937 rng(78);
+  for (const char* text : texts)
+    for (int trial = 0; trial < 4; ++trial) {
+      const CipherKey key = RandomKey(rng);
+      EXPECT_EQ(RoundTrip(ToBytes(text), key), ToBytes(text)) << text;
+      // The same after a dropped byte, so that a search reads the codes.
+      const std::string after = std::string("es m\xE1s ") + text, kept = std::string("es ms ") + text;
+      EXPECT_EQ(RoundTrip(ToBytes(after), key), ToBytes(kept)) << text;
+    }
 }
 
 TEST(DecryptFrequencyTest, EmptyAndAllDroppedGiveEmpty) {
