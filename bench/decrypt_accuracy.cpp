@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "cipher/frequency/code_table.h"
 #include "cipher/frequency/frequency.h"
 
 namespace {
