@@ -3,36 +3,16 @@
 // letters and the space cycle through several codes; other bytes are dropped.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <cstdio>
-#include <optional>
 
 #include "cipher/decrypt_result.h"
+// The table is part of what callers use: the job asks it which bytes a
+// file loses.
+#include "cipher/frequency/code_table.h"
 #include "cipher/key_mixing.h"
 #include "cipher/progress.h"
 
 namespace qor {
-
-// One byte value's entry: its first code and how many codes it cycles
-// through. A cycle of 0 marks a dropped byte.
-struct FrequencyCode {
-  std::uint8_t first = 0;
-  std::uint8_t cycle = 0;
-  constexpr bool Dropped() const { return cycle == 0; }
-};
-
-extern const std::array<FrequencyCode, 256> FrequencyCodeTable;
-
-// The rotating counter of every cycling character (29 of them: 14 uppercase
-// and 14 lowercase letters and the space), indexed by byte value; the entries
-// of other bytes stay 0. All 0 at the start of a run.
-struct FrequencyCounters {
-  std::array<std::uint8_t, 256> count{};
-};
-
-// The code of one input byte, stepping its counter; no value for a dropped byte.
-std::optional<std::uint8_t> NextFrequencyCode(std::uint8_t byte, FrequencyCounters& counters);
 
 // Encrypts the whole input into the output. The input's size is taken once,
 // at the start; exactly that many bytes are read. Both streams stay open.

@@ -11,6 +11,8 @@ namespace qor {
 namespace {
 
 using test::Bytes;
+using test::FrequencyCounters;
+using test::NextFrequencyCode;
 using test::RunMethod;
 using test::ToBytes;
 

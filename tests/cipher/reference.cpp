@@ -1,6 +1,7 @@
 #include "tests/cipher/reference.h"
 
-#include "cipher/frequency/frequency.h"
+#include "cipher/fibonacci/fibonacci.h"
+#include "cipher/frequency/code_table.h"
 #include "cipher/stream_io.h"
 
 namespace qor::test {
@@ -19,6 +20,15 @@ std::int32_t FormValue(const FibonacciDigits& digits, const FibonacciBasis& basi
   for (int i = 0; i < 12; ++i)
     if (digits[i]) sum += basis[i];
   return sum;
+}
+
+std::optional<std::uint8_t> NextFrequencyCode(std::uint8_t byte, FrequencyCounters& counters) {
+  const FrequencyCode& c = FrequencyCodeTable[byte];
+  if (c.Dropped()) return std::nullopt;
+  std::uint8_t& counter = counters.count[byte];
+  const auto code = static_cast<std::uint8_t>(c.first + counter);
+  if (++counter == c.cycle) counter = 0;
+  return code;
 }
 
 void ReferenceFrequency(std::FILE* input, std::FILE* output, const CipherKey& key) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cipher/frequency/frequency.h"
+#include "cipher/frequency/code_table.h"
 
 namespace qor::test {
 
