@@ -18,6 +18,7 @@ FormMachine::FormMachine() {
     std::int32_t byte = v;
     HalfTurn(byte);  // the input byte that turns into v
     start[byte] = static_cast<std::uint32_t>(states.size());
+    length[byte] = static_cast<std::uint32_t>(cycle.size());
     for (std::size_t k = 0; k < cycle.size(); ++k) {
       const auto next = static_cast<std::uint32_t>(k + 1 < cycle.size() ? states.size() + 1 : start[byte]);
       states.push_back({GroupWord(FirstFormBits(cycle[k])), GroupWord(SecondFormBits(cycle[k])), next});

@@ -20,11 +20,18 @@ struct FormMachine {
   std::vector<FormState> states;
   // The state of each input byte's first form: every record all zero.
   std::array<std::uint32_t, 256> start{};
+  // Each input byte's cycle length; its states follow one another from start.
+  std::array<std::uint32_t, 256> length{};
   // The value a group's first (high 12 bits of its 24-bit number) or second
   // (low 12 bits) half stands for: the sum of its digits' weights, up to 376.
   std::array<std::uint16_t, 4096> firstValue{}, secondValue{};
 
   FormMachine();
+
+  // The state of `byte` after `steps` more occurrences from `state`.
+  std::uint32_t Advanced(std::uint8_t byte, std::uint32_t state, std::uint32_t steps) const {
+    return start[byte] + (state - start[byte] + steps) % length[byte];
+  }
 };
 
 // Built once, on first use.
