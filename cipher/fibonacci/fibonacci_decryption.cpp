@@ -17,27 +17,22 @@ namespace {
 
 using States = std::array<std::uint32_t, 256>;
 
-// Unmixes `count` bytes that start at a whole run; whole runs in a loop of
-// fixed length, which the compiler vectorizes.
+// Unmixes `count` bytes that start at a whole run.
 void UnmixLane(std::uint8_t* in, std::size_t count, const std::array<std::uint8_t, kMixRun>& mix) {
   std::size_t run = 0;
-  for (; run + kMixRun <= count; run += kMixRun) {
-    std::uint8_t* const r = in + run;
-    for (std::size_t i = 0; i < kMixRun; ++i) r[i] = static_cast<std::uint8_t>(r[i] - mix[i]);
-  }
+  for (; run + kMixRun <= count; run += kMixRun) UnmixRun(in + run, mix);
   for (std::size_t i = run; i < count; ++i) in[i] = static_cast<std::uint8_t>(in[i] - mix[i - run]);
 }
 
 // Checks one form against the current form of its value and steps that
 // value on; false when no value has this form now. `laid` is the form as a
 // group word, `half` its 12 digit bits.
-bool TakeForm(std::uint32_t half, const std::array<std::uint16_t, 4096>& valueOf, std::uint32_t laid,
-              std::uint32_t FormState::*place, States& state, std::uint8_t*& o) {
-  const FormMachine& m = TheFormMachine();
+inline bool TakeForm(const FormState* states, std::uint32_t half, const std::uint16_t* valueOf,
+                     std::uint32_t laid, std::uint32_t FormState::*place, std::uint32_t* state, std::uint8_t*& o) {
   const std::uint16_t v = valueOf[half];
   if (v > 255) return false;
   const auto byte = static_cast<std::uint8_t>(v ^ 0x80);
-  const FormState& expected = m.states[state[byte]];
+  const FormState& expected = states[state[byte]];
   if (expected.*place != laid) return false;
   state[byte] = expected.next;
   *o++ = byte;
@@ -47,14 +42,20 @@ bool TakeForm(std::uint32_t half, const std::array<std::uint16_t, 4096>& valueOf
 // Decodes the unmixed whole groups of `count` bytes into out; returns how
 // many of them checked, stopping at the first that does not.
 std::size_t DecryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state) {
+  // Plain pointers: a byte store may alias anything, which would make the
+  // compiler reload each of them after every byte.
   const FormMachine& m = TheFormMachine();
+  const FormState* const states = m.states.data();
+  const std::uint16_t* const firstValue = m.firstValue.data();
+  const std::uint16_t* const secondValue = m.secondValue.data();
+  std::uint32_t* const current = state.data();
   std::uint8_t* o = out;
   for (std::size_t i = 0; i < count; i += 3) {
     // The group as its word, and as one 24-bit number for the halves.
     const std::uint32_t word = LoadGroup(in + i);
     const std::uint32_t bits = GroupWord(word);
-    if (!TakeForm(bits >> 12, m.firstValue, word & GroupWord(0xFFF000u), &FormState::first, state, o) ||
-        !TakeForm(bits & 0xFFFu, m.secondValue, word & GroupWord(0xFFFu), &FormState::second, state, o))
+    if (!TakeForm(states, bits >> 12, firstValue, word & GroupWord(0xFFF000u), &FormState::first, current, o) ||
+        !TakeForm(states, bits & 0xFFFu, secondValue, word & GroupWord(0xFFFu), &FormState::second, current, o))
       return i / 3;
   }
   return count / 3;
@@ -144,7 +145,8 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
       // byte 0) of which only digits 11..8 were kept.
       const std::uint32_t bits = (std::uint32_t{in[whole]} << 16) | (std::uint32_t{in[whole + 1]} << 8);
       const bool firstChecks =
-          TakeForm(bits >> 12, m.firstValue, GroupWord(bits & 0xFFF000u), &FormState::first, state, o);
+          TakeForm(m.states.data(), bits >> 12, m.firstValue.data(), GroupWord(bits & 0xFFF000u), &FormState::first,
+                   state.data(), o);
       if (!firstChecks || (m.states[state[0]].second & GroupWord(0xF00u)) != GroupWord(bits & 0xF00u)) {
         writer.Write(static_cast<std::size_t>(o - out) - (firstChecks ? 1 : 0));
         return reject(done + static_cast<std::int64_t>(whole));

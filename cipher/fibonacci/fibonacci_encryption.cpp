@@ -24,7 +24,10 @@ using States = std::array<std::uint32_t, 256>;
 // to a whole run past the groups.
 void EncryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state,
                  const std::array<std::uint8_t, kMixRun>& mix) {
-  const FormMachine& m = TheFormMachine();
+  // Plain pointers and locals: a byte store may alias anything, which
+  // would make the compiler reload each of them after every group.
+  const FormState* const states = TheFormMachine().states.data();
+  std::uint32_t* const current = state.data();
   std::uint8_t* o = out;
   std::uint32_t word = 0;
   for (std::size_t i = 0; i < count; i += 2) {
@@ -32,10 +35,11 @@ void EncryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t* out, S
       StoreGroup(o, word);
       o += 3;
     }
-    const FormState& a = m.states[state[in[i]]];
-    state[in[i]] = a.next;
-    const FormState& b = m.states[state[in[i + 1]]];
-    state[in[i + 1]] = b.next;
+    const std::uint8_t x = in[i], y = in[i + 1];
+    const FormState& a = states[current[x]];
+    current[x] = a.next;
+    const FormState& b = states[current[y]];
+    current[y] = b.next;
     word = a.first | b.second;
   }
   if (count != 0) {
@@ -44,10 +48,7 @@ void EncryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t* out, S
     std::memcpy(o, last, 3);
   }
   const std::size_t outCount = count / 2 * 3;
-  for (std::size_t run = 0; run < outCount; run += kMixRun) {
-    std::uint8_t* r = out + run;
-    for (std::size_t i = 0; i < kMixRun; ++i) r[i] = static_cast<std::uint8_t>(r[i] + mix[i]);
-  }
+  for (std::size_t run = 0; run < outCount; run += kMixRun) MixRun(out + run, mix);
 }
 
 // Moves the states on over `count` input bytes as EncryptLane would.
