@@ -24,16 +24,14 @@ void UnmixLane(std::uint8_t* in, std::size_t count, const std::array<std::uint8_
   for (std::size_t i = run; i < count; ++i) in[i] = static_cast<std::uint8_t>(in[i] - mix[i - run]);
 }
 
-// Checks one form against the current form of its value and steps that
-// value on; false when no value has this form now. `laid` is the form as a
-// group word, `half` its 12 digit bits.
-inline bool TakeForm(const FormState* states, std::uint32_t half, const std::uint16_t* valueOf,
-                     std::uint32_t laid, std::uint32_t FormState::*place, std::uint32_t* state, std::uint8_t*& o) {
-  const std::uint16_t v = valueOf[half];
-  if (v > 255) return false;
-  const auto byte = static_cast<std::uint8_t>(v ^ 0x80);
-  const FormState& expected = states[state[byte]];
-  if (expected.*place != laid) return false;
+// Checks one half of a group against the current form of the byte it adds
+// up to and steps that byte on; false when it is not that form.
+// `form` picks the half of a state (FormHalves::first or ::second).
+inline bool TakeForm(const FormHalves* halves, std::uint32_t half, const std::uint8_t* byteOf,
+                     std::uint16_t FormHalves::*form, std::uint32_t* state, std::uint8_t*& o) {
+  const std::uint8_t byte = byteOf[half];
+  const FormHalves& expected = halves[state[byte]];
+  if (expected.*form != half) return false;
   state[byte] = expected.next;
   *o++ = byte;
   return true;
@@ -45,38 +43,34 @@ std::size_t DecryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t*
   // Plain pointers: a byte store may alias anything, which would make the
   // compiler reload each of them after every byte.
   const FormMachine& m = TheFormMachine();
-  const FormState* const states = m.states.data();
-  const std::uint16_t* const firstValue = m.firstValue.data();
-  const std::uint16_t* const secondValue = m.secondValue.data();
+  const FormHalves* const halves = m.halves.data();
+  const std::uint8_t* const firstByte = m.firstByte.data();
+  const std::uint8_t* const secondByte = m.secondByte.data();
   std::uint32_t* const current = state.data();
   std::uint8_t* o = out;
   for (std::size_t i = 0; i < count; i += 3) {
-    // The group as its word, and as one 24-bit number for the halves.
-    const std::uint32_t word = LoadGroup(in + i);
-    const std::uint32_t bits = GroupWord(word);
-    if (!TakeForm(states, bits >> 12, firstValue, word & GroupWord(0xFFF000u), &FormState::first, current, o) ||
-        !TakeForm(states, bits & 0xFFFu, secondValue, word & GroupWord(0xFFFu), &FormState::second, current, o))
+    // The group as one 24-bit number, byte 0 highest.
+    const std::uint32_t bits = GroupWord(LoadGroup(in + i));
+    if (!TakeForm(halves, bits >> 12, firstByte, &FormHalves::first, current, o) ||
+        !TakeForm(halves, bits & 0xFFFu, secondByte, &FormHalves::second, current, o))
       return i / 3;
   }
   return count / 3;
 }
 
 // Moves the states on over the unmixed whole groups of `count` bytes from
-// the values their forms add up to, as DecryptLane would if every group
+// the bytes their halves add up to, as DecryptLane would if every group
 // checked (if one does not, the first lane stops there and this lane's
 // result is not used).
 void SkipLane(const std::uint8_t* in, std::size_t count, States& state) {
   const FormMachine& m = TheFormMachine();
-  std::array<std::uint32_t, 512> occurrences{};  // by the sum of a form, up to 376
+  std::array<std::uint32_t, 256> occurrences{};
   for (std::size_t i = 0; i < count; i += 3) {
     const std::uint32_t bits = GroupWord(LoadGroup(in + i));
-    ++occurrences[m.firstValue[bits >> 12]];
-    ++occurrences[m.secondValue[bits & 0xFFFu]];
+    ++occurrences[m.firstByte[bits >> 12]];
+    ++occurrences[m.secondByte[bits & 0xFFFu]];
   }
-  for (int v = 0; v < 256; ++v) {
-    const auto byte = static_cast<std::uint8_t>(v ^ 0x80);
-    state[byte] = m.Advanced(byte, state[byte], occurrences[v]);
-  }
+  for (int b = 0; b < 256; ++b) state[b] = m.Advanced(static_cast<std::uint8_t>(b), state[b], occurrences[b]);
 }
 
 }  // namespace
@@ -145,9 +139,8 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
       // byte 0) of which only digits 11..8 were kept.
       const std::uint32_t bits = (std::uint32_t{in[whole]} << 16) | (std::uint32_t{in[whole + 1]} << 8);
       const bool firstChecks =
-          TakeForm(m.states.data(), bits >> 12, m.firstValue.data(), GroupWord(bits & 0xFFF000u), &FormState::first,
-                   state.data(), o);
-      if (!firstChecks || (m.states[state[0]].second & GroupWord(0xF00u)) != GroupWord(bits & 0xF00u)) {
+          TakeForm(m.halves.data(), bits >> 12, m.firstByte.data(), &FormHalves::first, state.data(), o);
+      if (!firstChecks || (m.halves[state[0]].second & 0xF00u) != (bits & 0xF00u)) {
         writer.Write(static_cast<std::size_t>(o - out) - (firstChecks ? 1 : 0));
         return reject(done + static_cast<std::int64_t>(whole));
       }
