@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "cipher/block_pipeline.h"
 #include "cipher/decrypt_result.h"
 #include "cipher/key_mixing.h"
 #include "cipher/progress.h"
@@ -19,6 +20,10 @@ std::int64_t FibonacciOutputLength(std::int64_t inputLength);
 // at the start; exactly that many bytes are read. Both streams stay open.
 void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
                       const Progress& progress = {});
+// The same, cut into blocks and lanes as `plan` says; the bytes written are
+// the same for every plan.
+void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
+                      const Progress& progress, const BlockPlan& plan);
 
 // The inverse: unmixes each group, reads its two forms back to values and
 // checks every form against the one encryption gives at that occurrence (the
@@ -28,5 +33,7 @@ void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
 // kept. Constant memory; the input's size is taken once, at the start.
 FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
                                         const Progress& progress = {});
+FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
+                                        const Progress& progress, const BlockPlan& plan);
 
 }  // namespace qor

@@ -1,9 +1,11 @@
 // DecryptFibonacci as a block loop: whole runs unmixed at once, then each
 // group's two halves read back to values through the form machine and
-// checked against the form that value must have at this occurrence.
+// checked against the form that value must have at this occurrence. The two
+// lanes of a block run on two threads when the machine has them.
 #include <algorithm>
 #include <vector>
 
+#include "cipher/block_pipeline.h"
 #include "cipher/fibonacci/fibonacci.h"
 #include "cipher/fibonacci/form_machine.h"
 #include "cipher/fibonacci/group_layout.h"
@@ -11,8 +13,75 @@
 
 namespace qor {
 
+namespace {
+
+using States = std::array<std::uint32_t, 256>;
+
+// Unmixes `count` bytes that start at a whole run.
+void UnmixLane(std::uint8_t* in, std::size_t count, const std::array<std::uint8_t, kMixRun>& mix) {
+  std::size_t run = 0;
+  for (; run + kMixRun <= count; run += kMixRun) UnmixRun(in + run, mix);
+  for (std::size_t i = run; i < count; ++i) in[i] = static_cast<std::uint8_t>(in[i] - mix[i - run]);
+}
+
+// Checks one half of a group against the current form of the byte it adds
+// up to and steps that byte on; false when it is not that form.
+// `form` picks the half of a state (FormHalves::first or ::second).
+inline bool TakeForm(const FormHalves* halves, std::uint32_t half, const std::uint8_t* byteOf,
+                     std::uint16_t FormHalves::*form, std::uint32_t* state, std::uint8_t*& o) {
+  const std::uint8_t byte = byteOf[half];
+  const FormHalves& expected = halves[state[byte]];
+  if (expected.*form != half) return false;
+  state[byte] = expected.next;
+  *o++ = byte;
+  return true;
+}
+
+// Decodes the unmixed whole groups of `count` bytes into out; returns how
+// many of them checked, stopping at the first that does not.
+std::size_t DecryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state) {
+  // Plain pointers: a byte store may alias anything, which would make the
+  // compiler reload each of them after every byte.
+  const FormMachine& m = TheFormMachine();
+  const FormHalves* const halves = m.halves.data();
+  const std::uint8_t* const firstByte = m.firstByte.data();
+  const std::uint8_t* const secondByte = m.secondByte.data();
+  std::uint32_t* const current = state.data();
+  std::uint8_t* o = out;
+  for (std::size_t i = 0; i < count; i += 3) {
+    // The group as one 24-bit number, byte 0 highest.
+    const std::uint32_t bits = GroupWord(LoadGroup(in + i));
+    if (!TakeForm(halves, bits >> 12, firstByte, &FormHalves::first, current, o) ||
+        !TakeForm(halves, bits & 0xFFFu, secondByte, &FormHalves::second, current, o))
+      return i / 3;
+  }
+  return count / 3;
+}
+
+// Moves the states on over the unmixed whole groups of `count` bytes from
+// the bytes their halves add up to, as DecryptLane would if every group
+// checked (if one does not, the first lane stops there and this lane's
+// result is not used).
+void SkipLane(const std::uint8_t* in, std::size_t count, States& state) {
+  const FormMachine& m = TheFormMachine();
+  std::array<std::uint32_t, 256> occurrences{};
+  for (std::size_t i = 0; i < count; i += 3) {
+    const std::uint32_t bits = GroupWord(LoadGroup(in + i));
+    ++occurrences[m.firstByte[bits >> 12]];
+    ++occurrences[m.secondByte[bits & 0xFFFu]];
+  }
+  for (int b = 0; b < 256; ++b) state[b] = m.Advanced(static_cast<std::uint8_t>(b), state[b], occurrences[b]);
+}
+
+}  // namespace
+
 FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
                                         const Progress& progress) {
+  return DecryptFibonacci(input, output, key, progress, BlockPlan{});
+}
+
+FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
+                                        const Progress& progress, const BlockPlan& plan) {
   FibonacciDecryptResult result;
   const std::int64_t size = StreamSize(input);
   auto reject = [&result](std::int64_t offset) {
@@ -26,56 +95,52 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
 
   const FormMachine& m = TheFormMachine();
   const auto mix = TripletMixPattern(key);
-  std::array<std::uint32_t, 256> state = m.start;
-  constexpr std::size_t kInBlock = kFibonacciBlock / 2 * 3;  // whole groups, whole mixing runs
-  std::vector<std::uint8_t> in(kInBlock + 1);        // a spare byte for the last group's word
-  BlockWriter writer(output, kFibonacciBlock, size / 3 * 2);
-
-  // Checks one form against the current form of its value and steps that
-  // value on; false when no value has this form now. `laid` is the form as
-  // a group word, `half` its 12 digit bits.
-  auto take = [&](std::uint32_t half, const std::array<std::uint16_t, 4096>& valueOf, std::uint32_t laid,
-                  std::uint32_t FormState::*place, std::uint8_t*& o) {
-    const std::uint16_t v = valueOf[half];
-    if (v > 255) return false;
-    const auto byte = static_cast<std::uint8_t>(v ^ 0x80);
-    const FormState& expected = m.states[state[byte]];
-    if (expected.*place != laid) return false;
-    state[byte] = expected.next;
-    *o++ = byte;
-    return true;
-  };
+  States state = m.start;
+  const std::size_t block = 2 * plan.lane;  // whole groups, whole mixing runs
+  std::vector<std::uint8_t> in(block + 1);  // a spare byte for the last group's word
+  BlockWriter writer(output, block / 3 * 2, size / 3 * 2);
+  LanePair lanes(plan, size);
 
   for (std::int64_t done = 0; done < size;) {
-    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(kInBlock, size - done));
+    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(block, size - done));
     ReadBlock(input, in.data(), count);
-    // Whole runs in a loop of fixed length, which the compiler vectorizes.
-    std::size_t run = 0;
-    for (; run + kMixRun <= count; run += kMixRun) {
-      std::uint8_t* const r = in.data() + run;
-      for (std::size_t i = 0; i < kMixRun; ++i) r[i] = static_cast<std::uint8_t>(r[i] - mix[i]);
-    }
-    for (std::size_t i = run; i < count; ++i) in[i] = static_cast<std::uint8_t>(in[i] - mix[i - run]);
     const std::size_t whole = count / 3 * 3;
     std::uint8_t* const out = writer.Buffer();
-    std::uint8_t* o = out;
-    for (std::size_t i = 0; i < whole; i += 3) {
-      // The group as its word, and as one 24-bit number for the halves.
-      std::uint32_t word = LoadGroup(in.data() + i);
-      const std::uint32_t bits = GroupWord(word);
-      std::uint8_t* const group = o;
-      if (!take(bits >> 12, m.firstValue, word & GroupWord(0xFFF000u), &FormState::first, o) ||
-          !take(bits & 0xFFFu, m.secondValue, word & GroupWord(0xFFFu), &FormState::second, o)) {
-        writer.Write(static_cast<std::size_t>(group - out));
-        return reject(done + static_cast<std::int64_t>(i));
+    const std::size_t first = FirstLane(whole, plan);
+    // Groups that checked, in the first lane and after it.
+    std::size_t checked = 0;
+    bool allChecked = false;
+    if (lanes.Parallel() && first < whole) {
+      lanes.Run([&] { UnmixLane(in.data(), first, mix); },
+                [&] { UnmixLane(in.data() + first, count - first, mix); });
+      States second = state;
+      std::size_t checkedSecond = 0;
+      lanes.Run([&] { checked = DecryptLane(in.data(), first, out, state); },
+                [&] {
+                  SkipLane(in.data(), first, second);
+                  checkedSecond = DecryptLane(in.data() + first, whole - first, out + first / 3 * 2, second);
+                });
+      if (checked == first / 3) {
+        checked += checkedSecond;
+        state = second;
       }
+    } else {
+      UnmixLane(in.data(), count, mix);
+      checked = DecryptLane(in.data(), whole, out, state);
     }
+    allChecked = checked == whole / 3;
+    if (!allChecked) {
+      writer.Write(2 * checked);
+      return reject(done + static_cast<std::int64_t>(3 * checked));
+    }
+    std::uint8_t* o = out + whole / 3 * 2;
     if (whole < count) {
       // The cut last group: a whole first form, then the filler (input
       // byte 0) of which only digits 11..8 were kept.
       const std::uint32_t bits = (std::uint32_t{in[whole]} << 16) | (std::uint32_t{in[whole + 1]} << 8);
-      const bool firstChecks = take(bits >> 12, m.firstValue, GroupWord(bits & 0xFFF000u), &FormState::first, o);
-      if (!firstChecks || (m.states[state[0]].second & GroupWord(0xF00u)) != GroupWord(bits & 0xF00u)) {
+      const bool firstChecks =
+          TakeForm(m.halves.data(), bits >> 12, m.firstByte.data(), &FormHalves::first, state.data(), o);
+      if (!firstChecks || (m.halves[state[0]].second & 0xF00u) != (bits & 0xF00u)) {
         writer.Write(static_cast<std::size_t>(o - out) - (firstChecks ? 1 : 0));
         return reject(done + static_cast<std::int64_t>(whole));
       }

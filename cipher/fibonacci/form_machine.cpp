@@ -7,10 +7,14 @@ namespace qor {
 
 FormMachine::FormMachine() {
   for (std::uint32_t half = 0; half < 4096; ++half) {
+    std::int32_t firstSum = 0, secondSum = 0;
     for (int i = 0; i < 12; ++i) {
-      if (half & (1u << (11 - i))) firstValue[half] = static_cast<std::uint16_t>(firstValue[half] + kFibonacciBasis[i]);
-      if (half & (1u << i)) secondValue[half] = static_cast<std::uint16_t>(secondValue[half] + kFibonacciBasis[i]);
+      if (half & (1u << (11 - i))) firstSum += kFibonacciBasis[i];
+      if (half & (1u << i)) secondSum += kFibonacciBasis[i];
     }
+    // The byte that HalfTurn turns into the sum.
+    firstByte[half] = static_cast<std::uint8_t>(firstSum > 255 ? 0 : firstSum ^ 0x80);
+    secondByte[half] = static_cast<std::uint8_t>(secondSum > 255 ? 0 : secondSum ^ 0x80);
   }
   const RepresentationCycles& cycles = RepresentationCycles::Get();
   for (int v = 0; v < 256; ++v) {
@@ -18,9 +22,12 @@ FormMachine::FormMachine() {
     std::int32_t byte = v;
     HalfTurn(byte);  // the input byte that turns into v
     start[byte] = static_cast<std::uint32_t>(states.size());
+    length[byte] = static_cast<std::uint32_t>(cycle.size());
     for (std::size_t k = 0; k < cycle.size(); ++k) {
       const auto next = static_cast<std::uint32_t>(k + 1 < cycle.size() ? states.size() + 1 : start[byte]);
       states.push_back({GroupWord(FirstFormBits(cycle[k])), GroupWord(SecondFormBits(cycle[k])), next});
+      halves.push_back({static_cast<std::uint16_t>(FirstFormBits(cycle[k]) >> 12),
+                        static_cast<std::uint16_t>(SecondFormBits(cycle[k])), static_cast<std::uint16_t>(next)});
     }
   }
 }

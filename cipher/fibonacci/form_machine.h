@@ -16,15 +16,34 @@ struct FormState {
   std::uint32_t next;
 };
 
+// A state as decryption reads it: the form as the 12 bits of a group's
+// first half (bits 23..12 of its 24-bit number) and of its second half
+// (bits 11..0), and the next state; small, so that the whole machine stays
+// in the first-level cache.
+struct FormHalves {
+  std::uint16_t first;
+  std::uint16_t second;
+  std::uint16_t next;
+};
+
 struct FormMachine {
   std::vector<FormState> states;
+  std::vector<FormHalves> halves;  // the same states
   // The state of each input byte's first form: every record all zero.
   std::array<std::uint32_t, 256> start{};
-  // The value a group's first (high 12 bits of its 24-bit number) or second
-  // (low 12 bits) half stands for: the sum of its digits' weights, up to 376.
-  std::array<std::uint16_t, 4096> firstValue{}, secondValue{};
+  // Each input byte's cycle length; its states follow one another from start.
+  std::array<std::uint32_t, 256> length{};
+  // The input byte whose value a group's first or second half adds up to.
+  // A half that adds up to more than 255 gets byte 0: it is no form of any
+  // value, so it never equals the current form of byte 0.
+  std::array<std::uint8_t, 4096> firstByte{}, secondByte{};
 
   FormMachine();
+
+  // The state of `byte` after `steps` more occurrences from `state`.
+  std::uint32_t Advanced(std::uint8_t byte, std::uint32_t state, std::uint32_t steps) const {
+    return start[byte] + (state - start[byte] + steps) % length[byte];
+  }
 };
 
 // Built once, on first use.

@@ -1,6 +1,7 @@
 #include "cipher/fibonacci/group_layout.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace qor {
 
@@ -25,6 +26,29 @@ std::array<std::uint8_t, kMixRun> TripletMixPattern(const CipherKey& key) {
   }
   return pattern;
 }
+
+namespace {
+
+// Sixteen bytes added or subtracted at once, each modulo 256: the compiler
+// turns these into vector instructions where the target has them.
+using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
+static_assert(kMixRun % sizeof(Bytes16) == 0);
+
+template <bool kAdd>
+void ApplyRun(std::uint8_t* run, const std::array<std::uint8_t, kMixRun>& pattern) {
+  for (std::size_t i = 0; i < kMixRun; i += sizeof(Bytes16)) {
+    Bytes16 bytes, amounts;
+    std::memcpy(&bytes, run + i, sizeof bytes);
+    std::memcpy(&amounts, pattern.data() + i, sizeof amounts);
+    bytes = kAdd ? bytes + amounts : bytes - amounts;
+    std::memcpy(run + i, &bytes, sizeof bytes);
+  }
+}
+
+}  // namespace
+
+void MixRun(std::uint8_t* run, const std::array<std::uint8_t, kMixRun>& pattern) { ApplyRun<true>(run, pattern); }
+void UnmixRun(std::uint8_t* run, const std::array<std::uint8_t, kMixRun>& pattern) { ApplyRun<false>(run, pattern); }
 
 std::uint32_t FirstFormBits(std::uint16_t mask) {
   std::uint32_t bits = 0;

@@ -36,6 +36,10 @@ inline constexpr std::size_t kFibonacciBlock = 29 * kRunInput;  // 64960 in, 974
 // What MixTriplet adds to each byte of a run of output.
 std::array<std::uint8_t, kMixRun> TripletMixPattern(const CipherKey& key);
 
+// Adds the pattern to a whole run of output, or takes it off again.
+void MixRun(std::uint8_t* run, const std::array<std::uint8_t, kMixRun>& pattern);
+void UnmixRun(std::uint8_t* run, const std::array<std::uint8_t, kMixRun>& pattern);
+
 // As one 24-bit number (byte 0 highest), the first form's digit i is bit
 // 23 - i and the second form's digit i is bit i; `mask` has digit i in bit i.
 std::uint32_t FirstFormBits(std::uint16_t mask);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "cipher/block_pipeline.h"
 #include "cipher/decrypt_result.h"
 #include "cipher/key_mixing.h"
 #include "cipher/progress.h"
@@ -15,6 +16,10 @@ namespace qor {
 // at the start; exactly that many bytes are read. Both streams stay open.
 void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
                       const Progress& progress = {});
+// The same, cut into blocks and lanes as `plan` says; the bytes written are
+// the same for every plan.
+void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
+                      const Progress& progress, const BlockPlan& plan);
 
 // The inverse: unmixes each byte by its input position, maps its code back
 // to its character and checks every cycling character's code against its

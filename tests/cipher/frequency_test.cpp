@@ -160,6 +160,7 @@ TEST(EncryptFrequencyTest, SameInputAndKeyGiveSameBytes) {
 TEST(EncryptFrequencyTest, ReportsProgressUpToTheSize) {
   std::mt19937 rng(7);
   const Bytes input = test::RandomBytes(rng, 150000);
+  const BlockPlan plan{3 * kLaneUnit};  // blocks of 40320 bytes: 4 of them
   std::int64_t last = -1, total = -1;
   int calls = 0;
   test::RunMethod(
@@ -170,12 +171,12 @@ TEST(EncryptFrequencyTest, ReportsProgressUpToTheSize) {
           total = all;
           ++calls;
           return true;
-        });
+        }, plan);
       },
       input, CipherKey("k"));
   EXPECT_EQ(last, 150000);
   EXPECT_EQ(total, 150000);
-  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(calls, 4);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ Bytes StoppedAtFirstBlock(const Bytes& input, Run run) {
 
 TEST(MethodTest, EachMethodRoundTripsThroughTheDispatchAndStopsWhenAsked) {
   std::mt19937 rng(11);
-  Bytes input(1 << 20);
+  Bytes input(1 << 22);  // several blocks
   for (auto& b : input) b = static_cast<std::uint8_t>("abcde fghij\r\n"[rng() % 13]);
   const CipherKey key("Stop1");
   for (Method m : kMethods) {

@@ -1,0 +1,94 @@
+// The block loops cut into the smallest lanes, on one thread and on two,
+// against the byte-by-byte description: inputs whose ends and damage fall
+// around every lane and block boundary, with keys of every length.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "cipher/fibonacci/fibonacci.h"
+#include "cipher/frequency/frequency.h"
+#include "tests/cipher/reference.h"
+#include "tests/cipher/streams.h"
+
+namespace qor {
+namespace {
+
+using test::Bytes;
+using test::RunMethod;
+
+constexpr std::size_t kLane = kLaneUnit;
+constexpr std::size_t kBlock = 2 * kLane;
+
+// Text with dropped bytes, runs of one letter (a counter in every phase at
+// a boundary) and runs of dropped bytes that cross the lane boundaries.
+Bytes TextLike(std::mt19937& rng, std::size_t size) {
+  Bytes b = test::RandomBytes(rng, size);
+  for (auto& x : b)
+    if (x >= 0x80 && x % 4 != 0) x = static_cast<std::uint8_t>(x % 0x60 + 0x20);
+  for (std::size_t edge = kLane; edge < size; edge += kLane) {
+    const std::size_t run = edge % 7 + 1;
+    for (std::size_t i = edge - std::min(edge, run); i < std::min(size, edge + run); ++i)
+      b[i] = edge / kLane % 2 == 0 ? 0xE9 : 'a';  // é is dropped
+  }
+  return b;
+}
+
+Bytes Decrypted(const Bytes& encrypted, const CipherKey& key, const BlockPlan& plan, FibonacciDecryptResult& result) {
+  return RunMethod([&](std::FILE* in, std::FILE* out, const CipherKey& k) { result = DecryptFibonacci(in, out, k, {}, plan); },
+                   encrypted, key);
+}
+
+TEST(BlockLanesTest, EveryPlanGivesTheBytesOfTheDescription) {
+  const std::size_t sizes[] = {0, 1, 2, 3, 419, 420, 421, kLane - 2, kLane - 1, kLane, kLane + 1, kLane + 2,
+                               kBlock - 1, kBlock, kBlock + 1, kBlock + kLane + 3, 2 * kBlock + 419, 3 * kBlock - 1};
+  const BlockPlan plans[] = {{kLane, true}, {kLane, false}, {3 * kLane, true}};
+  struct Method {
+    const char* name;
+    bool text;
+    void (*encrypt)(std::FILE*, std::FILE*, const CipherKey&, const Progress&, const BlockPlan&);
+    void (*reference)(std::FILE*, std::FILE*, const CipherKey&);
+  };
+  const Method methods[] = {{"frequency", true, EncryptFrequency, test::ReferenceFrequency},
+                            {"fibonacci", false, EncryptFibonacci, test::ReferenceFibonacci}};
+  std::mt19937 rng(16);
+  for (const Method& method : methods) {
+    for (std::size_t size : sizes) {
+      for (int length = 1; length <= kMaxKeyLength; ++length) {
+        std::string text(static_cast<std::size_t>(length), ' ');
+        for (auto& c : text) c = static_cast<char>(rng() % 255 + 1);
+        const CipherKey key(text);
+        const Bytes input = method.text ? TextLike(rng, size) : test::RandomBytes(rng, size);
+        const Bytes expected = RunMethod(method.reference, input, key);
+        for (const BlockPlan& plan : plans) {
+          SCOPED_TRACE(std::string(method.name) + " size " + std::to_string(size) + " key length " +
+                       std::to_string(length) + " lane " + std::to_string(plan.lane) +
+                       (plan.twoThreads ? " two threads" : " one thread"));
+          const Bytes encrypted = RunMethod(
+              [&](std::FILE* in, std::FILE* out, const CipherKey& k) { method.encrypt(in, out, k, {}, plan); }, input, key);
+          ASSERT_EQ(encrypted, expected);
+          if (method.text) continue;
+
+          FibonacciDecryptResult result;
+          EXPECT_EQ(Decrypted(encrypted, key, plan, result), size == 0 ? Bytes{0x00} : input);
+          EXPECT_TRUE(result.ok());
+          // Damage in the first lane, just after it and in the last group:
+          // the same refusal and the same output as on one thread.
+          for (std::size_t at : {kLane - 1, kLane + 4, encrypted.size() - 1}) {
+            if (at >= encrypted.size()) continue;
+            Bytes damaged = encrypted;
+            damaged[at] ^= 0x10;
+            FibonacciDecryptResult one, two;
+            const Bytes byOne = Decrypted(damaged, key, {plan.lane, false}, one);
+            EXPECT_EQ(Decrypted(damaged, key, plan, two), byOne) << "damage at " << at;
+            EXPECT_EQ(two.status, one.status) << "damage at " << at;
+            EXPECT_EQ(two.badOffset, one.badOffset) << "damage at " << at;
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qor
