@@ -1,7 +1,7 @@
 # The two commands a newcomer needs:
 #   make run    set up, build and start the program (the dialog, under Wine)
 #   make test   set up, build and run every test
-.PHONY: setup run test test-native test-asan test-windows test-dist test-reproducible dist dist-check fuzz bench clean
+.PHONY: setup run test test-native torture test-asan test-windows test-dist test-reproducible dist dist-check fuzz bench clean
 
 setup:
 	@scripts/setup
@@ -16,6 +16,11 @@ run: setup
 
 test-native: build-native
 	ctest --preset native
+
+# qor against strange inputs and outputs, interruptions and damaged files:
+# one table row per case.
+torture: build-native
+	scripts/torture
 
 test-asan: setup
 	cmake --preset asan
@@ -48,7 +53,7 @@ fuzz: setup
 	scripts/fuzz 50
 
 # The sanitizer run goes last, so that a run ends on the test summary.
-test: test-native test-windows test-dist test-reproducible fuzz test-asan
+test: test-native torture test-windows test-dist test-reproducible fuzz test-asan
 
 bench: build-native
 	build/native/bench/engine_bench
