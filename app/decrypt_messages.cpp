@@ -64,6 +64,13 @@ BoxMessage Decrypted(const RunOutcome& outcome, const std::string& reason) {
       return Failure("No se puede abrir", request.encrypted, reason, true);
     case FileFault::kOpenOutput:
       return Failure("No se puede crear", request.other, reason, true);
+    case FileFault::kOutputNotRegular:
+      return Failure("No se puede crear", request.other,
+                     "ese nombre no es de un archivo normal (una carpeta, un enlace, un dispositivo...), y solo un "
+                     "archivo normal se reemplaza",
+                     true);
+    case FileFault::kOutputExists:  // DecryptFile tells it as outputExists
+      return ReplaceQuestion(request.other);
     case FileFault::kOutputIsInput:
       return {"El archivo descifrado sería el mismo archivo cifrado (" + request.other +
                   "). Elija otro nombre con \"Guardar como...\".",
@@ -109,6 +116,8 @@ BoxMessage Verified(const RunOutcome& outcome, const std::string& reason) {
     case FileFault::kOutputIsInput:  // verifying writes no file
       return Failure("No se puede abrir", v.fileName, reason, false);
     case FileFault::kOpenOutput:
+    case FileFault::kOutputNotRegular:
+    case FileFault::kOutputExists:
       return Failure("No se puede crear", "un archivo temporal", reason, false);
     case FileFault::kRead:
     case FileFault::kShrank:

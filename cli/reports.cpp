@@ -3,6 +3,8 @@
 #include <cstring>
 #include <iostream>
 
+#include "job/output_file.h"
+
 namespace qor::cli {
 namespace {
 
@@ -20,6 +22,13 @@ std::string FileReason(const FileRunResult& result, const std::string& output) {
       return "could not create " + output + ": " + SystemReason(result.error, "unknown error");
     case FileFault::kOutputIsInput:
       return output + " is the input file itself; not overwritten";
+    case FileFault::kOutputNotRegular: {
+      const char* kind = UnreplaceableKind(output);
+      return "could not create " + output + ": it is " + (kind ? kind : "not a regular file") +
+             ", and only a regular file is replaced";
+    }
+    case FileFault::kOutputExists:
+      return output + " exists; not replaced (--force replaces it)";
     case FileFault::kRead:
       return "could not read it: " + SystemReason(result.error, "read error");
     case FileFault::kShrank:

@@ -9,6 +9,7 @@
 #include "cipher/frequency/code_table.h"
 #include "cipher/stream_io.h"
 #include "job/file_names.h"
+#include "job/output_file.h"
 
 namespace qor {
 namespace {
@@ -16,11 +17,6 @@ namespace {
 bool Exists(const std::string& name) {
   std::error_code ec;
   return std::filesystem::exists(std::filesystem::symlink_status(PathOf(name), ec));
-}
-
-void Remove(const std::string& name) {
-  std::error_code ec;
-  std::filesystem::remove(PathOf(name), ec);
 }
 
 // How one method's attempt at a file went.
@@ -41,13 +37,6 @@ Attempt DecryptByChoice(const MethodChoice& choice, AttemptOne attempt) {
   return Attempt::kRejected;
 }
 
-// A name beside `output` that no file has yet.
-std::string TemporaryNameFor(const std::string& output) {
-  std::string name = output + ".part";
-  for (int i = 1; i < 100 && Exists(name); ++i) name = output + ".part" + std::to_string(i);
-  return name;
-}
-
 }  // namespace
 
 DecryptOutcome DecryptFile(const std::string& input, const std::string& output, MethodChoice choice,
@@ -57,14 +46,18 @@ DecryptOutcome DecryptFile(const std::string& input, const std::string& output, 
     outcome.file = {FileFault::kOutputIsInput, 0};
     return outcome;
   }
+  if (UnreplaceableKind(output) != nullptr) {
+    outcome.file = {FileFault::kOutputNotRegular, 0};
+    return outcome;
+  }
   if (!replace && Exists(output)) {
     outcome.outputExists = true;
     return outcome;
   }
-  const std::string temporary = TemporaryNameFor(output);
+  const Replacing replacing = replace ? Replacing::kRegularFile : Replacing::kNever;
   const Attempt attempt = DecryptByChoice(choice, [&](Method m) {
     FileRun run;
-    if (!run.OpenInput(input) || !run.OpenOutput(temporary, /*exclusive=*/true)) {
+    if (!run.OpenInput(input) || !run.OpenOutput(output, replacing)) {
       outcome.file = run.result();
       return Attempt::kFileFault;
     }
@@ -76,29 +69,11 @@ DecryptOutcome DecryptFile(const std::string& input, const std::string& output, 
     if (!outcome.file.ok()) return Attempt::kFileFault;
     return outcome.decrypted.ok() ? Attempt::kAccepted : Attempt::kRejected;
   });
-  if (attempt == Attempt::kFileFault) return outcome;
-  if (attempt == Attempt::kRejected) {
-    outcome.rejected = true;
-    return outcome;
-  }
-  if (!replace && Exists(output)) {  // taken while we worked
-    Remove(temporary);
+  if (outcome.file.fault == FileFault::kOutputExists) {  // taken while we worked
+    outcome.file = {};
     outcome.outputExists = true;
-    return outcome;
   }
-  std::error_code ec;
-  std::filesystem::rename(PathOf(temporary), PathOf(output), ec);
-  if (ec && replace) {
-    // Where renaming does not replace, make room first.
-    std::error_code ignored;
-    std::filesystem::remove(PathOf(output), ignored);
-    ec.clear();
-    std::filesystem::rename(PathOf(temporary), PathOf(output), ec);
-  }
-  if (ec) {
-    Remove(temporary);
-    outcome.file = {FileFault::kWrite, ec.value()};
-  }
+  if (attempt == Attempt::kRejected) outcome.rejected = true;
   return outcome;
 }
 

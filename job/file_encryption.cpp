@@ -1,11 +1,12 @@
 #include "job/file_encryption.h"
 
 #include "job/file_names.h"
+#include "job/output_file.h"
 
 namespace qor {
 
 bool FileEncryption::Open(const std::string& inputName) {
-  return run_.OpenInput(inputName) && run_.OpenOutput(OutputNameFor(inputName));
+  return run_.OpenInput(inputName) && run_.OpenOutput(OutputNameFor(inputName), Replacing::kRegularFile);
 }
 
 FileRunResult FileEncryption::Run(Method method, const CipherKey& key, const Progress& progress) {

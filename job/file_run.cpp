@@ -5,43 +5,14 @@
 #include <system_error>
 
 #include "job/file_names.h"
+#include "job/output_file.h"
 #include "job/text_encoding.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
 #include <sys/stat.h>
-#endif
 
 namespace qor {
 
 namespace {
-
-// Removes an output left incomplete. Only a regular file is removed: a name
-// that leads to a device (a link to one, say) is left alone.
-void RemoveOutput(const std::string& name) {
-  std::error_code ec;
-  const std::filesystem::path path = PathOf(name);
-  if (std::filesystem::is_regular_file(std::filesystem::status(path, ec))) {
-    std::filesystem::remove(path, ec);
-  }
-}
-
-// Creates the file for writing, refusing one that exists ("wbx", which the
-// older Windows run-time library does not know).
-std::FILE* CreateNewFile(const std::string& name) {
-#ifdef _WIN32
-  const std::u16string wide = Utf8ToUtf16(name);
-  const int fd = _wopen(reinterpret_cast<const wchar_t*>(wide.c_str()), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                        _S_IREAD | _S_IWRITE);
-  if (fd < 0) return nullptr;
-  std::FILE* f = _fdopen(fd, "wb");
-  if (f == nullptr) _close(fd);
-  return f;
-#else
-  return std::fopen(name.c_str(), "wbx");
-#endif
-}
 
 bool IsDirectory(const std::string& name) {
   std::error_code ec;
@@ -70,14 +41,11 @@ FileFault ReadFaultOf(std::FILE* input) {
   return std::ferror(input) ? FileFault::kRead : std::feof(input) ? FileFault::kShrank : FileFault::kNone;
 }
 
+FileRun::FileRun() = default;
 FileRun::~FileRun() { Abandon(); }
 
 void FileRun::Abandon() {
-  if (output_ != nullptr) {
-    std::fclose(output_);
-    output_ = nullptr;
-    RemoveOutput(outputName_);
-  }
+  output_.reset();  // removes its temporary
   if (input_ != nullptr) {
     std::fclose(input_);
     input_ = nullptr;
@@ -95,25 +63,31 @@ bool FileRun::OpenInput(const std::string& name) {
   return true;
 }
 
-bool FileRun::OpenOutput(const std::string& name, bool exclusive) {
-  // Opening "wb" empties the file: the input must not be behind the name.
+bool FileRun::OpenOutput(const std::string& name, Replacing replacing) {
+  // The output must not be the input under another name, even where a
+  // rename would leave the input's content alive through it.
   if (IsSameFile(name, inputName_)) {
     result_ = {FileFault::kOutputIsInput, 0};
     return false;
   }
-  errno = 0;
-  output_ = exclusive ? CreateNewFile(name) : OpenFile(name, "wb");
-  if (output_ == nullptr) {
-    result_ = {FileFault::kOpenOutput, errno};
+  // Permission bits of the input; a new file's own when they are unknown.
+  unsigned mode = 0666;
+#ifndef _WIN32
+  struct stat status;
+  if (fstat(fileno(input_), &status) == 0) mode = status.st_mode & 0777;
+#endif
+  output_ = std::make_unique<OutputFile>();
+  result_ = output_->Create(name, mode, replacing);
+  if (!result_.ok()) {
+    output_.reset();
     return false;
   }
-  outputName_ = name;
   return true;
 }
 
 void FileRun::Run(const std::function<bool(std::FILE*, std::FILE*)>& method) {
   errno = 0;
-  stopped_ = !method(input_, output_);
+  stopped_ = !method(input_, output_->stream());
   runError_ = errno;
 }
 
@@ -126,11 +100,10 @@ FileRunResult FileRun::Finish(bool keepOutput) {
     runError_ = EISDIR;
   }
 
-  const bool writeFailed = std::ferror(output_) != 0;
+  const bool writeFailed = std::ferror(output_->stream()) != 0;
   errno = 0;
-  const bool closeFailed = std::fclose(output_) != 0;
+  const bool closeFailed = !output_->Close();
   const int closeError = errno;
-  output_ = nullptr;
   std::fclose(input_);
   input_ = nullptr;
 
@@ -144,9 +117,13 @@ FileRunResult FileRun::Finish(bool keepOutput) {
     result_ = {FileFault::kWrite, closeFailed ? closeError : 0};
   } else {
     result_ = {};
-    if (keepOutput) return result_;
+    if (keepOutput) {
+      result_ = output_->Commit();
+      output_.reset();
+      return result_;
+    }
   }
-  RemoveOutput(outputName_);
+  output_.reset();
   return result_;
 }
 

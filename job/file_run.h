@@ -6,9 +6,13 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace qor {
+
+class OutputFile;
+enum class Replacing;
 
 // Opens a file by its UTF-8 name, whatever characters it holds.
 std::FILE* OpenFile(const std::string& name, const char* mode);
@@ -21,6 +25,8 @@ enum class FileFault {
   kOpenInput,      // the input could not be opened
   kOpenOutput,     // the output could not be created
   kOutputIsInput,  // the output name leads to the input itself
+  kOutputNotRegular,  // something other than a regular file has the output's name
+  kOutputExists,      // the output's name is taken and replacing was not allowed
   kRead,           // reading the input failed
   kShrank,         // the input ended before the size taken at the start
   kWrite,          // writing or closing the output failed
@@ -41,7 +47,7 @@ FileFault ReadFaultOf(std::FILE* input);
 
 class FileRun {
  public:
-  FileRun() = default;
+  FileRun();
   FileRun(const FileRun&) = delete;
   FileRun& operator=(const FileRun&) = delete;
   // Whatever is still open is closed; an output not finished is removed.
@@ -49,17 +55,20 @@ class FileRun {
 
   // "rb". False on failure, with the cause in result().
   bool OpenInput(const std::string& name);
-  // "wb", after OpenInput. Refuses a name that leads to the input. With
-  // `exclusive`, only creates: an existing file is left alone and refused.
-  bool OpenOutput(const std::string& name, bool exclusive = false);
+  // After OpenInput: creates the output through a temporary beside `name`
+  // (job/output_file.h), no more readable than the input. Refuses a name
+  // that leads to the input, or that is not a regular file, or, unless
+  // `replacing` allows it, that exists.
+  bool OpenOutput(const std::string& name, Replacing replacing);
 
   // Runs `method` over the open streams; it returns false when it was
   // stopped before the end.
   void Run(const std::function<bool(std::FILE* input, std::FILE* output)>& method);
 
-  // Checks both streams, closes output then input and removes the output
-  // when the run failed or was stopped, or when `keepOutput` is false.
-  // Returns the outcome.
+  // Checks both streams, closes output then input, and gives the output its
+  // name; when the run failed or was stopped, or when `keepOutput` is false,
+  // the output never takes its name and its temporary is removed. Returns
+  // the outcome.
   FileRunResult Finish(bool keepOutput = true);
 
   const FileRunResult& result() const { return result_; }
@@ -68,9 +77,8 @@ class FileRun {
   void Abandon();
 
   std::FILE* input_ = nullptr;
-  std::FILE* output_ = nullptr;
+  std::unique_ptr<OutputFile> output_;
   std::string inputName_;
-  std::string outputName_;
   int runError_ = 0;
   bool stopped_ = false;
   FileRunResult result_;

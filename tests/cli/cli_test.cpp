@@ -61,9 +61,10 @@ TEST_F(QorTest, FailedFilesAreNamedAndTheOthersStillDone) {
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out, good + ".qor\n" + last + ".qor\n");
   EXPECT_NE(o.err.find(missing + ": could not open it: No such file or directory"), std::string::npos) << o.err;
-  EXPECT_NE(o.err.find(folderOut + ": could not create " + folderOut + ".qor: Is a directory"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find(folderOut + ": could not create " + folderOut + ".qor: it is a directory"), std::string::npos) << o.err;
   EXPECT_NE(o.err.find(self + ": " + self + ".qor is the input file itself"), std::string::npos) << o.err;
-  EXPECT_NE(o.err.find(full + ": could not write " + full + ".qor: No space left on device"), std::string::npos) << o.err;
+  // A link is never written through, to a device or anywhere else.
+  EXPECT_NE(o.err.find(full + ": could not create " + full + ".qor: it is a symbolic link"), std::string::npos) << o.err;
   EXPECT_NE(o.err.find(folderIn + ": could not read it"), std::string::npos) << o.err;
   EXPECT_EQ(ReadBytes(self), SampleBytes(10));
   EXPECT_FALSE(fs::exists(folderIn + ".qor"));
