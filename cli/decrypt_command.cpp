@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/batch_outputs.h"
 #include "cli/commands.h"
+#include "cli/interruption.h"
+#include "cli/printed_name.h"
 #include "cli/key_input.h"
 #include "cli/reports.h"
 #include "cli/progress_line.h"
@@ -66,35 +69,62 @@ int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
   if (!key) return kExitUsage;
   const bool showProgress = ProgressLine::StderrIsTerminal();
 
+  std::vector<std::string> outputs;
+  for (const std::string& file : options.files)
+    outputs.push_back(options.output.empty() ? DecryptedNameFor(file) : options.output);
+  const std::vector<int> overInputs = OutputsOverOtherInputs(options.files, outputs);
+
+  CatchInterruptions();
   int status = kExitOk;
-  for (const std::string& file : options.files) {
-    const std::string output = options.output.empty() ? DecryptedNameFor(file) : options.output;
+  for (std::size_t i = 0; i < options.files.size(); ++i) {
+    const std::string& file = options.files[i];
+    const std::string& output = outputs[i];
+    const std::string printed = PrintedName(file), printedOutput = PrintedName(output);
+    if (Interrupted()) {
+      ReportInterruption(printed + " and the files after it not decrypted");
+      return InterruptedStatus();
+    }
     if (output.empty()) {
-      Error(file + ": the name does not end in .qor; give the output's name with -o");
+      Error(printed + ": the name does not end in .qor; give the output's name with -o");
+      status = kExitFileFailed;
+      continue;
+    }
+    if (overInputs[i] >= 0) {
+      Error(printed + ": " + printedOutput + " is also an input of this command; not overwritten");
       status = kExitFileFailed;
       continue;
     }
     DecryptOutcome outcome;
+    SetOutputInProgress(printedOutput);
     {
-      ProgressLine progress(file, showProgress);
+      ProgressLine progress(printed, showProgress);
       outcome = DecryptFile(file, output, ChoiceOf(options.method), *key, options.force,
-                            progress.Sink());
+                            StopOnInterruption(progress.Sink()));
+    }
+    SetOutputInProgress("");
+    if (!outcome.ok() && Interrupted()) {  // stopped, or a call it cut short
+      ReportInterruption(printedOutput + " not written");
+      return InterruptedStatus();
     }
     if (!outcome.file.ok()) {
-      Error(file + ": " + FileReason(outcome.file, output));
+      Error(printed + ": " + FileReason(outcome.file, output));
     } else if (outcome.outputExists) {
-      Error(file + ": " + output + " exists; not replaced (--force replaces it)");
+      Error(printed + ": " + printedOutput + " exists; not replaced (--force replaces it)");
     } else if (outcome.rejected) {
-      Error(file + ": does not decrypt with this key (a wrong key, or not a file encrypted by the " +
+      Error(printed + ": does not decrypt with this key (a wrong key, or not a file encrypted by the " +
             (ChoiceOf(options.method) ? options.method + " method" : std::string("methods")) +
             "); nothing written");
     } else {
-      std::cout << output << " (" << Decrypted(outcome) << ")" << std::endl;
+      std::cout << printedOutput << " (" << Decrypted(outcome) << ")" << std::endl;
       if (outcome.method() == Method::kFibonacci && outcome.decrypted.fibonacci.couldBeEmpty)
-        Error(file + ": an empty file gives the same two bytes; written as the single byte 0x00");
+        Error(printed + ": an empty file gives the same two bytes; written as the single byte 0x00");
       continue;
     }
     status = kExitFileFailed;
+  }
+  if (Interrupted()) {
+    ReportInterruption("it came after the last file was done");
+    return InterruptedStatus();
   }
   return status;
 }
@@ -103,9 +133,14 @@ int RunVerify(const Options& options, const CLI::Option& keyOption) {
   const std::optional<CipherKey> key = KeyOf(keyOption, options.key, KeyPrompt::kOnce);
   if (!key) return kExitUsage;
   const bool showProgress = ProgressLine::StderrIsTerminal();
+  CatchInterruptions();
   int status = kExitOk;
   for (const std::string& file : options.files) {
     if (!VerifyAndReport(file, ChoiceOf(options.method), *key, showProgress)) status = kExitFileFailed;
+    if (Interrupted()) {
+      ReportInterruption("verifying stopped at " + PrintedName(file) + "; nothing is written by verify");
+      return InterruptedStatus();
+    }
   }
   return status;
 }
@@ -123,9 +158,10 @@ bool VerifyAndReport(const std::string& file, MethodChoice choice, const CipherK
   const std::string encrypted = OutputNameFor(file);
   VerifyOutcome outcome;
   {
-    ProgressLine progress(encrypted, showProgress);
-    outcome = VerifyFile(file, encrypted, choice, key, progress.Sink());
+    ProgressLine progress(PrintedName(encrypted), showProgress);
+    outcome = VerifyFile(file, encrypted, choice, key, StopOnInterruption(progress.Sink()));
   }
+  if (!outcome.file.ok() && Interrupted()) return false;
   return ReportVerify(file, encrypted, outcome);
 }
 

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "cipher/key_mixing.h"
+#include "cli/batch_outputs.h"
 #include "cli/commands.h"
+#include "cli/interruption.h"
+#include "cli/printed_name.h"
 #include "cli/key_input.h"
 #include "cli/reports.h"
 #include "cli/progress_line.h"
@@ -31,20 +34,46 @@ int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
   const Method method = MethodNamed(options.method).value_or(Method::kFibonacci);
   const bool showProgress = ProgressLine::StderrIsTerminal();
 
+  std::vector<std::string> outputs;
+  for (const std::string& file : options.files) outputs.push_back(OutputNameFor(file));
+  const std::vector<int> overInputs = OutputsOverOtherInputs(options.files, outputs);
+
+  CatchInterruptions();
   int status = kExitOk;
-  for (const std::string& file : options.files) {
-    FileRunResult result;
-    {
-      ProgressLine progress(file, showProgress);
-      result = EncryptFile(file, method, *key, progress.Sink());
+  for (std::size_t i = 0; i < options.files.size(); ++i) {
+    const std::string& file = options.files[i];
+    const std::string printed = PrintedName(file), printedOutput = PrintedName(outputs[i]);
+    if (Interrupted()) {
+      ReportInterruption(printed + " and the files after it not encrypted");
+      return InterruptedStatus();
     }
-    if (!result.ok()) {
-      Error(file + ": " + FileReason(result, OutputNameFor(file)));
+    if (overInputs[i] >= 0) {
+      Error(printed + ": " + printedOutput + " is also an input of this command; not overwritten");
       status = kExitFileFailed;
       continue;
     }
-    std::cout << OutputNameFor(file) << std::endl;
+    FileRunResult result;
+    SetOutputInProgress(printedOutput);
+    {
+      ProgressLine progress(printed, showProgress);
+      result = EncryptFile(file, method, *key, StopOnInterruption(progress.Sink()));
+    }
+    SetOutputInProgress("");
+    if (!result.ok() && Interrupted()) {  // stopped, or a call it cut short
+      ReportInterruption(printedOutput + " not written");
+      return InterruptedStatus();
+    }
+    if (!result.ok()) {
+      Error(printed + ": " + FileReason(result, outputs[i]));
+      status = kExitFileFailed;
+      continue;
+    }
+    std::cout << printedOutput << std::endl;
     if (options.verify && !VerifyAndReport(file, method, *key, showProgress)) status = kExitFileFailed;
+  }
+  if (Interrupted()) {
+    ReportInterruption("it came after the last file was done");
+    return InterruptedStatus();
   }
   return status;
 }

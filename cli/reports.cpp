@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "cli/printed_name.h"
 #include "job/output_file.h"
 
 namespace qor::cli {
@@ -14,7 +15,8 @@ std::string SystemReason(int error, const char* otherwise) {
 
 }  // namespace
 
-std::string FileReason(const FileRunResult& result, const std::string& output) {
+std::string FileReason(const FileRunResult& result, const std::string& outputName) {
+  const std::string output = PrintedName(outputName);
   switch (result.fault) {
     case FileFault::kOpenInput:
       return "could not open it: " + SystemReason(result.error, "unknown error");
@@ -23,7 +25,7 @@ std::string FileReason(const FileRunResult& result, const std::string& output) {
     case FileFault::kOutputIsInput:
       return output + " is the input file itself; not overwritten";
     case FileFault::kOutputNotRegular: {
-      const char* kind = UnreplaceableKind(output);
+      const char* kind = UnreplaceableKind(outputName);
       return "could not create " + output + ": it is " + (kind ? kind : "not a regular file") +
              ", and only a regular file is replaced";
     }
@@ -45,19 +47,19 @@ std::string FileReason(const FileRunResult& result, const std::string& output) {
 
 bool ReportVerify(const std::string& original, const std::string& encrypted, const VerifyOutcome& outcome) {
   if (!outcome.file.ok()) {
-    Error(outcome.fileName + ": " + FileReason(outcome.file, outcome.fileName));
+    Error(PrintedName(outcome.fileName) + ": " + FileReason(outcome.file, outcome.fileName));
     return false;
   }
   if (outcome.rejected) {
-    Error(encrypted + ": does not decrypt with this key (a wrong key, or not a file encrypted by the method)");
+    Error(PrintedName(encrypted) + ": does not decrypt with this key (a wrong key, or not a file encrypted by the method)");
     return false;
   }
   if (!outcome.matches) {
-    Error(encrypted + ": does not decrypt back to " + original + " (" + std::string(MethodName(outcome.method)) +
+    Error(PrintedName(encrypted) + ": does not decrypt back to " + PrintedName(original) + " (" + std::string(MethodName(outcome.method)) +
           "; first byte not given back at offset " + std::to_string(outcome.firstDifference) + ")");
     return false;
   }
-  std::cout << original << ": " << encrypted << " decrypts back to it";
+  std::cout << PrintedName(original) << ": " << PrintedName(encrypted) << " decrypts back to it";
   if (outcome.method == Method::kFrequency) {
     std::cout << " (frequency: " << outcome.dropped << " dropped "
               << (outcome.dropped == 1 ? "byte" : "bytes") << " not given back, the other " << outcome.kept
