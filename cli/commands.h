@@ -17,6 +17,15 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFileFailed = 1;  // some file could not be done
 inline constexpr int kExitUsage = 2;       // bad arguments or key; nothing done
 
+// What the --help of the commands that write says of their outputs.
+inline constexpr char kHowOutputsAreWritten[] =
+    "Each output is written to a temporary file beside it (.NAME.XXXXXX.part), created no more readable than "
+    "its input, and takes its name only when complete: a failure, or an interruption by SIGINT, SIGTERM or "
+    "SIGHUP (exit status 128 + the signal, 130 for Ctrl-C), leaves nothing behind. Only a regular file is "
+    "replaced: a symbolic link, folder, device, FIFO or socket at an output name is refused, and a link is never "
+    "written through. A file whose output would be another input of the same command is refused; the others "
+    "are done.";
+
 struct Command {
   CLI::App* parser = nullptr;
   std::function<int()> run;

@@ -172,7 +172,8 @@ Command AddDecryptCommand(CLI::App& app) {
   CLI::Option* keyOption = nullptr;
   AddMethodAndKey(*decrypt, *options, keyOption);
   decrypt->add_option("-o,--output", options->output, "Write here instead (one FILE.qor only)");
-  decrypt->add_flag("--force", options->force, "Replace an existing output file");
+  decrypt->add_flag("--force", options->force, "Replace an existing output that is a regular file");
+  decrypt->footer(std::string(kHowOutputsAreWritten) + "\n\n" + kWhatFrequencyLoses);
   decrypt->add_option("FILE.qor", options->files, "Files to decrypt")->required();
   return {decrypt, [options, keyOption] { return RunDecrypt(*options, *keyOption); }};
 }

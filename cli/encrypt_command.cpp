@@ -83,7 +83,8 @@ int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
 Command AddEncryptCommand(CLI::App& app) {
   auto options = std::make_shared<EncryptOptions>();
   CLI::App* encrypt = app.add_subcommand(
-      "encrypt", "Encrypt each FILE into FILE.qor next to it, overwriting FILE.qor");
+      "encrypt", "Encrypt each FILE into FILE.qor next to it, replacing a regular file FILE.qor");
+  encrypt->footer(kHowOutputsAreWritten);
   encrypt->add_option("--method,-m", options->method, "fibonacci (any file) or frequency (text)")
       ->check(CLI::IsMember(MethodWords(/*withAuto=*/false)))
       ->capture_default_str();
