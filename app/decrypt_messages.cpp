@@ -37,7 +37,8 @@ constexpr char kNotRegularReason[] =
 // content did not match the size taken at the start.
 std::string ReadReason(const FileRunResult& file, const std::string& reason) {
   if (file.fault == FileFault::kShrank) return "el archivo se acortó mientras se leía";
-  if (file.fault == FileFault::kGrew) return "el archivo cambió mientras se leía (tenía más de lo que decía su tamaño)";
+  if (file.fault == FileFault::kGrew)
+    return "el archivo cambió mientras se leía (tenía más de lo que decía su tamaño)";
   return reason;
 }
 
