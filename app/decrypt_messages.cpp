@@ -30,6 +30,17 @@ const char kDecryptHelp[] =
 namespace {
 
 constexpr char kNothingWritten[] = "No se ha escrito nada.";
+constexpr char kNotRegularReason[] =
+    "no es un archivo normal (es una carpeta, un dispositivo o una tubería); solo se leen archivos normales";
+
+// Why a file could not be read whole: the system's reason, or how its
+// content did not match the size taken at the start.
+std::string ReadReason(const FileRunResult& file, const std::string& reason) {
+  if (file.fault == FileFault::kShrank) return "el archivo se acortó mientras se leía";
+  if (file.fault == FileFault::kGrew)
+    return "el archivo cambió mientras se leía (tenía más de lo que decía su tamaño)";
+  return reason;
+}
 
 BoxMessage Failure(const std::string& what, const std::string& name, const std::string& reason,
                    bool wroteNothing) {
@@ -75,10 +86,12 @@ BoxMessage Decrypted(const RunOutcome& outcome, const std::string& reason) {
       return {"El archivo descifrado sería el mismo archivo cifrado (" + request.other +
                   "). Elija otro nombre con \"Guardar como...\".",
               BoxIcon::kWarning};
+    case FileFault::kNotRegular:
+      return Failure("No se puede abrir", request.encrypted, kNotRegularReason, true);
     case FileFault::kRead:
     case FileFault::kShrank:
-      return Failure("No se puede leer", request.encrypted,
-                     d.file.fault == FileFault::kShrank ? "el archivo se acortó mientras se leía" : reason, true);
+    case FileFault::kGrew:
+      return Failure("No se puede leer", request.encrypted, ReadReason(d.file, reason), true);
     case FileFault::kWrite:
       return Failure("No se puede escribir", request.other, reason, true);
     case FileFault::kStopped:
@@ -119,10 +132,12 @@ BoxMessage Verified(const RunOutcome& outcome, const std::string& reason) {
     case FileFault::kOutputNotRegular:
     case FileFault::kOutputExists:
       return Failure("No se puede crear", "un archivo temporal", reason, false);
+    case FileFault::kNotRegular:
+      return Failure("No se puede abrir", v.fileName, kNotRegularReason, false);
     case FileFault::kRead:
     case FileFault::kShrank:
-      return Failure("No se puede leer", v.fileName,
-                     v.file.fault == FileFault::kShrank ? "el archivo se acortó mientras se leía" : reason, false);
+    case FileFault::kGrew:
+      return Failure("No se puede leer", v.fileName, ReadReason(v.file, reason), false);
     case FileFault::kWrite:
       return Failure("No se puede escribir", "un archivo temporal", reason, false);
     case FileFault::kStopped:

@@ -20,6 +20,9 @@ std::string FileReason(const FileRunResult& result, const std::string& outputNam
   switch (result.fault) {
     case FileFault::kOpenInput:
       return "could not open it: " + SystemReason(result.error, "unknown error");
+    case FileFault::kNotRegular:
+      return result.error != 0 ? "not read: " + SystemReason(result.error, "")
+                               : "not read: not a regular file (a device, FIFO or socket)";
     case FileFault::kOpenOutput:
       return "could not create " + output + ": " + SystemReason(result.error, "unknown error");
     case FileFault::kOutputIsInput:
@@ -35,6 +38,8 @@ std::string FileReason(const FileRunResult& result, const std::string& outputNam
       return "could not read it: " + SystemReason(result.error, "read error");
     case FileFault::kShrank:
       return "could not read it: the file became shorter while it was read";
+    case FileFault::kGrew:
+      return "could not read it whole: the file changed while it was read (it held more than its size)";
     case FileFault::kWrite:
       return "could not write " + output + ": " + SystemReason(result.error, "write error");
     case FileFault::kStopped:

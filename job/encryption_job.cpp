@@ -1,5 +1,7 @@
 #include "job/encryption_job.h"
 
+#include <cerrno>
+
 #include "cipher/key_mixing.h"
 #include "cipher/method.h"
 #include "job/file_encryption.h"
@@ -39,9 +41,14 @@ void EncryptionJob::Run() {
 
   FileEncryption encryption;
   if (!encryption.Open(fileName)) {
-    // The same-file guard's refusal is the output's failure too: the input
-    // stays whole.
-    Box(fileName, encryption.result().fault == FileFault::kOpenInput ? kOpenInputCaption : kOpenOutputCaption);
+    const FileRunResult& refused = encryption.result();
+    // A folder is refused before it is read; the job tells it as the read
+    // failure it always was where a folder opens (on Windows it does not).
+    if (refused.fault == FileFault::kNotRegular && refused.error == EISDIR) return Box(fileName, kReadCaption);
+    // A device, FIFO or socket is an input that cannot be opened. The
+    // same-file guard's refusal is the output's failure: the input stays whole.
+    const bool input = refused.fault == FileFault::kOpenInput || refused.fault == FileFault::kNotRegular;
+    Box(fileName, input ? kOpenInputCaption : kOpenOutputCaption);
     return host_.EndProcess(1);
   }
 

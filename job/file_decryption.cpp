@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cipher/frequency/code_table.h"
-#include "cipher/stream_io.h"
 #include "job/file_names.h"
+#include "job/input_file.h"
 #include "job/output_file.h"
 
 namespace qor {
@@ -87,8 +87,9 @@ struct FileCloser {
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Compares the decrypted text with the original, less the bytes the method
-// drops when it is the frequency method.
-void Compare(std::FILE* decrypted, std::FILE* original, bool dropsBytes, VerifyOutcome& outcome) {
+// drops when it is the frequency method, as far as the original really goes
+// (its size is not asked). Returns true when the original held no byte.
+bool Compare(std::FILE* decrypted, std::FILE* original, bool dropsBytes, VerifyOutcome& outcome) {
   constexpr std::size_t kBlock = 1 << 16;
   std::vector<std::uint8_t> a(kBlock), b(kBlock);
   std::size_t aFill = 0, aAt = 0;
@@ -109,7 +110,7 @@ void Compare(std::FILE* decrypted, std::FILE* original, bool dropsBytes, VerifyO
       }
       if (aAt == aFill || a[aAt] != byte) {
         outcome.firstDifference = offset;
-        return;
+        return false;
       }
       ++aAt;
       ++outcome.kept;
@@ -118,6 +119,7 @@ void Compare(std::FILE* decrypted, std::FILE* original, bool dropsBytes, VerifyO
   }
   // The decrypted text must end where the original does.
   if (aAt < aFill || std::fgetc(decrypted) != EOF) outcome.firstDifference = offset;
+  return offset == 0;
 }
 
 }  // namespace
@@ -130,9 +132,9 @@ VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypt
     outcome.fileName = name;
     return outcome;
   };
-  errno = 0;
-  File input(OpenFile(encrypted, "rb"));
-  if (!input) return fail(FileFault::kOpenInput, errno, encrypted);
+  const OpenedInput openedInput = OpenInputFile(encrypted);
+  File input(openedInput.file);
+  if (!input) return fail(openedInput.fault, openedInput.error, encrypted);
 
   File decrypted;
   DecryptResult run;
@@ -149,7 +151,7 @@ VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypt
       fail(FileFault::kStopped, 0, encrypted);
       return Attempt::kFileFault;
     }
-    if (const FileFault f = ReadFaultOf(input.get()); f != FileFault::kNone) {
+    if (const FileFault f = ReadFaultOf(input.get(), openedInput.size); f != FileFault::kNone) {
       fail(f, 0, encrypted);
       return Attempt::kFileFault;
     }
@@ -166,17 +168,18 @@ VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypt
     return outcome;
   }
 
-  errno = 0;
-  File source(OpenFile(original, "rb"));
-  if (!source) return fail(FileFault::kOpenInput, errno, original);
+  const OpenedInput openedSource = OpenInputFile(original);
+  File source(openedSource.file);
+  if (!source) return fail(openedSource.fault, openedSource.error, original);
   std::rewind(decrypted.get());
   const bool frequency = run.method == Method::kFrequency;
-  Compare(decrypted.get(), source.get(), frequency, outcome);
+  const bool originalEmpty = Compare(decrypted.get(), source.get(), frequency, outcome);
   if (std::ferror(source.get())) return fail(FileFault::kRead, 0, original);
   if (std::ferror(decrypted.get())) return fail(FileFault::kRead, 0, "a temporary file");
-  // Two bytes that read as 0x00 are also what an empty file gives.
+  // Two bytes that read as 0x00 are also what an empty file gives. Empty by
+  // what was read, not by its size: a /proc file says 0 and is not empty.
   if (!frequency && run.fibonacci.couldBeEmpty && outcome.firstDifference == 0 && outcome.kept == 0 &&
-      StreamSize(source.get()) == 0)
+      originalEmpty)
     outcome.firstDifference = -1;
   outcome.matches = outcome.firstDifference < 0;
   return outcome;

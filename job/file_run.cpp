@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "job/file_names.h"
+#include "job/input_file.h"
 #include "job/output_file.h"
 #include "job/text_encoding.h"
 
@@ -37,10 +38,6 @@ bool IsSameFile(const std::string& first, const std::string& second) {
   return std::filesystem::equivalent(PathOf(first), PathOf(second), ec) && !ec;
 }
 
-FileFault ReadFaultOf(std::FILE* input) {
-  return std::ferror(input) ? FileFault::kRead : std::feof(input) ? FileFault::kShrank : FileFault::kNone;
-}
-
 FileRun::FileRun() = default;
 FileRun::~FileRun() { Abandon(); }
 
@@ -53,12 +50,13 @@ void FileRun::Abandon() {
 }
 
 bool FileRun::OpenInput(const std::string& name) {
-  errno = 0;
-  input_ = OpenFile(name, "rb");
-  if (input_ == nullptr) {
-    result_ = {FileFault::kOpenInput, errno};
+  const OpenedInput opened = OpenInputFile(name);
+  if (opened.file == nullptr) {
+    result_ = {opened.fault, opened.error};
     return false;
   }
+  input_ = opened.file;
+  inputSize_ = opened.size;
   inputName_ = name;
   return true;
 }
@@ -92,7 +90,7 @@ void FileRun::Run(const std::function<bool(std::FILE*, std::FILE*)>& method) {
 }
 
 FileRunResult FileRun::Finish(bool keepOutput) {
-  FileFault readFault = ReadFaultOf(input_);
+  FileFault readFault = ReadFaultOf(input_, inputSize_);
   if (readFault == FileFault::kNone && IsDirectory(inputName_)) {
     // Some systems open a directory for reading and give it the size 0, so
     // the method read nothing and saw no error.

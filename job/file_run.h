@@ -4,6 +4,7 @@
 // that was left incomplete. Encryption, decryption and the job all use it.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -23,12 +24,14 @@ bool IsSameFile(const std::string& first, const std::string& second);
 enum class FileFault {
   kNone,
   kOpenInput,      // the input could not be opened
+  kNotRegular,     // the input is a directory, device, FIFO or socket: not read
   kOpenOutput,     // the output could not be created
   kOutputIsInput,  // the output name leads to the input itself
   kOutputNotRegular,  // something other than a regular file has the output's name
   kOutputExists,      // the output's name is taken and replacing was not allowed
   kRead,           // reading the input failed
   kShrank,         // the input ended before the size taken at the start
+  kGrew,           // the input held more than the size taken at the start
   kWrite,          // writing or closing the output failed
   kStopped,        // the caller stopped the run; the output was removed
 };
@@ -37,13 +40,10 @@ struct FileRunResult {
   FileFault fault = FileFault::kNone;
   int error = 0;  // the system's error number when known, else 0
   bool ok() const { return fault == FileFault::kNone; }
-  bool ReadFailed() const { return fault == FileFault::kRead || fault == FileFault::kShrank; }
+  bool ReadFailed() const {
+    return fault == FileFault::kRead || fault == FileFault::kShrank || fault == FileFault::kGrew;
+  }
 };
-
-// How reading an input stream went, after a method has read it: the
-// methods never read past the size they took at the start, so an
-// end-of-file flag means the file shrank under us.
-FileFault ReadFaultOf(std::FILE* input);
 
 class FileRun {
  public:
@@ -53,7 +53,8 @@ class FileRun {
   // Whatever is still open is closed; an output not finished is removed.
   ~FileRun();
 
-  // "rb". False on failure, with the cause in result().
+  // "rb", a regular file only (job/input_file.h). False on failure, with
+  // the cause in result().
   bool OpenInput(const std::string& name);
   // After OpenInput: creates the output through a temporary beside `name`
   // (job/output_file.h), no more readable than the input. Refuses a name
@@ -78,6 +79,7 @@ class FileRun {
 
   std::FILE* input_ = nullptr;
   std::unique_ptr<OutputFile> output_;
+  std::int64_t inputSize_ = -1;
   std::string inputName_;
   int runError_ = 0;
   bool stopped_ = false;

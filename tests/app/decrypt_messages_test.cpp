@@ -1,6 +1,7 @@
 // The decryption program's runs over real files, and the message each way
 // of ending gives: its icon, what it names, and what it left on disk.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -82,6 +83,23 @@ TEST(DecryptRuns, EachEndGivesItsMessageAndLeavesOnlyWhatItSays) {
          changed[9] ^= 1;
          WriteBytes(r.other, changed);
        }, {}, BoxIcon::kWarning, {"no se descifra en", "posici\u00f3n 9 del original", "No borre el original."}, false},
+      {"a FIFO as the encrypted file", [&](RunRequest& r, const testing::TempDir& dir) {
+         decrypt("fib.qor", kAutomatic)(r, dir);
+         std::filesystem::remove(r.encrypted);
+         ASSERT_EQ(mkfifo(r.encrypted.c_str(), 0600), 0);
+       }, {}, BoxIcon::kError, {"No se puede abrir ", "fib.qor:\nno es un archivo normal", "No se ha escrito nada."},
+       false},
+      {"a /proc file as the encrypted file", [&](RunRequest& r, const testing::TempDir& dir) {
+         decrypt("fib.qor", kAutomatic)(r, dir);
+         std::filesystem::remove(r.encrypted);
+         std::filesystem::create_symlink("/proc/version", r.encrypted);
+       }, {}, BoxIcon::kError, {"No se puede leer ", "el archivo cambi\u00f3 mientras se le\u00eda"}, false},
+      {"verify a /proc original against an empty file's encryption", [&](RunRequest& r, const testing::TempDir& dir) {
+         verify("fib.qor", kAutomatic)(r, dir);
+         WriteBytes(r.encrypted, EngineOutput(Engine::kFibonacci, "", kKey));
+         std::filesystem::remove(r.other);
+         std::filesystem::create_symlink("/proc/version", r.other);
+       }, {}, BoxIcon::kWarning, {"no se descifra en", "No borre el original."}, false},
       {"verify with a wrong key", [&](RunRequest& r, const testing::TempDir& dir) {
          verify("fib.qor", kAutomatic)(r, dir);
          r.key = CipherKey("otra");

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
 
 #include "tests/job/fake_host.h"
 #include "tests/support/test_files.h"
@@ -314,21 +318,61 @@ TEST_F(EncryptionJobTest, FolderAsInputIsAReadFailure) {
   EXPECT_FALSE(fs::exists(folder + ".qor"));
 }
 
-TEST_F(EncryptionJobTest, InputThatShrinksWhileReadIsAReadFailure) {
-  WriteBytes(input, SampleBytes(8 << 20));
-  bool cut = false;
-  RunJob([&](std::int64_t done, std::int64_t total) {
-    if (!cut && done < total) {
-      fs::resize_file(input, static_cast<std::uintmax_t>(done));
-      cut = true;
-    }
-    return true;
-  });
+// A file cut or added to while the method reads it: never a silently
+// shortened .qor.
+TEST_F(EncryptionJobTest, InputThatShrinksOrGrowsWhileReadIsAReadFailure) {
+  const std::vector<std::pair<const char*, std::function<void(std::int64_t)>>> changes = {
+      {"shrinks", [&](std::int64_t done) { fs::resize_file(input, static_cast<std::uintmax_t>(done)); }},
+      {"grows", [&](std::int64_t) { std::ofstream(input, std::ios::binary | std::ios::app) << "more"; }},
+  };
+  for (const auto& [name, change] : changes) {
+    SCOPED_TRACE(name);
+    WriteBytes(input, SampleBytes(8 << 20));
+    host.boxes.clear();
+    bool changed = false;
+    RunJob([&](std::int64_t done, std::int64_t total) {
+      if (!changed && done < total) {
+        change(done);
+        changed = true;
+      }
+      return true;
+    });
 
-  ASSERT_TRUE(cut) << "the method gave no progress before its end";
-  EXPECT_EQ(host.boxes.back(), (Box{input, kRead, 0x30}));
-  EXPECT_FALSE(host.endStatus);
-  EXPECT_FALSE(fs::exists(input + ".qor"));
+    ASSERT_TRUE(changed) << "the method gave no progress before its end";
+    EXPECT_EQ(host.boxes.back(), (Box{input, kRead, 0x30}));
+    EXPECT_FALSE(host.endStatus);
+    EXPECT_FALSE(fs::exists(input + ".qor"));
+  }
+}
+
+// Inputs that are no regular file are refused before anything is created,
+// as inputs that cannot be opened; one whose content runs past its size
+// (a /proc file says 0) is a read failure. None may hang or leave a .qor.
+TEST_F(EncryptionJobTest, InputsThatAreNoRegularFileOrNotTheirSizeAreRefused) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    std::string caption;
+    std::optional<int> endStatus;
+  };
+  const std::vector<Case> cases = {
+      {"a FIFO with no writer", [](const std::string& n) { ASSERT_EQ(mkfifo(n.c_str(), 0600), 0); }, kOpenInput, 1},
+      {"a character device", [](const std::string& n) { fs::create_symlink("/dev/zero", n); }, kOpenInput, 1},
+      {"a /proc file", [](const std::string& n) { fs::create_symlink("/proc/version", n); }, kRead, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string name = dir.File("in");
+    c.make(name);
+    host.fileEdit = name;
+    host.boxes.clear();
+    host.endStatus.reset();
+    RunJob();
+    EXPECT_EQ(host.boxes.back(), (Box{name, c.caption, 0x30}));
+    EXPECT_EQ(host.endStatus, c.endStatus);
+    EXPECT_FALSE(fs::exists(name + ".qor"));
+    fs::remove(name);
+  }
 }
 
 }  // namespace
