@@ -67,7 +67,10 @@ Bytes Text(std::size_t size, bool accents, std::mt19937& rng) {
 void Row(const char* what, const Bytes& input, const qor::CipherKey& key, bool frequency) {
   Bytes encrypted;
   const double enc = Time(input, [&](std::FILE* in, std::FILE* out) {
-    frequency ? qor::EncryptFrequency(in, out, key) : qor::EncryptFibonacci(in, out, key);
+    if (frequency)
+      qor::EncryptFrequency(in, out, key);
+    else
+      qor::EncryptFibonacci(in, out, key);
   }, &encrypted);
   std::int64_t drops = 0;
   bool ok = true;

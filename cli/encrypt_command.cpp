@@ -22,6 +22,7 @@ struct EncryptOptions {
   std::string method{MethodName(Method::kFibonacci)};
   std::string key;
   bool verify = false;
+  bool keepUndecryptable = false;
   std::vector<std::string> files;
 };
 
@@ -32,18 +33,33 @@ int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
   const bool showProgress = ProgressLine::StderrIsTerminal();
 
   int status = kExitOk;
+  // An output its decryption would refuse is removed before it takes its
+  // name, unless asked for.
+  const KeepOutput keep = [&options](const EncryptResult& r) { return r.decryptable() || options.keepUndecryptable; };
   for (const std::string& file : options.files) {
-    FileRunResult result;
+    EncryptOutcome outcome;
     {
       ProgressLine progress(file, showProgress);
-      result = EncryptFile(file, method, *key, progress.Sink());
+      outcome = EncryptFile(file, method, *key, progress.Sink(), keep);
     }
-    if (!result.ok()) {
-      Error(file + ": " + FileReason(result, OutputNameFor(file)));
+    if (!outcome.file.ok()) {
+      Error(file + ": " + FileReason(outcome.file, OutputNameFor(file)));
+      status = kExitFileFailed;
+      continue;
+    }
+    const FrequencyEncryptResult& frequency = outcome.encrypted.frequency;
+    const std::string undecryptable = ": the frequency method dropped bytes at " +
+                                      std::to_string(frequency.dropPlaces) + " places in " +
+                                      std::to_string(frequency.codedBytes) +
+                                      " coded bytes, more than its decryption takes: it would refuse ";
+    if (outcome.declined) {
+      Error(file + undecryptable + "the result as if the key were wrong; " + OutputNameFor(file) +
+            " not written (--method fibonacci keeps every byte; --keep-undecryptable writes it anyway)");
       status = kExitFileFailed;
       continue;
     }
     std::cout << OutputNameFor(file) << std::endl;
+    if (!outcome.encrypted.decryptable()) Error(file + undecryptable + OutputNameFor(file) + ", kept as asked");
     if (options.verify && !VerifyAndReport(file, method, *key, showProgress)) status = kExitFileFailed;
   }
   return status;
@@ -59,6 +75,8 @@ Command AddEncryptCommand(CLI::App& app) {
       ->check(CLI::IsMember(MethodWords(/*withAuto=*/false)))
       ->capture_default_str();
   CLI::Option* keyOption = AddKeyOption(*encrypt, options->key);
+  encrypt->add_flag("--keep-undecryptable", options->keepUndecryptable,
+                    "Keep a frequency output with more dropped bytes than decryption takes (it refuses it)");
   encrypt->add_flag("--verify", options->verify,
                     "Then check that each FILE.qor decrypts back to FILE, as qor verify does");
   encrypt->add_option("FILE", options->files, "Files to encrypt")->required();
