@@ -54,6 +54,16 @@ BoxMessage Rejected(const RunRequest& request, bool wroteNothing) {
   return {text, BoxIcon::kError};
 }
 
+// Frequency read text with this key, but with more drops than it decrypts.
+BoxMessage TooManyDrops(const RunRequest& request, bool wroteNothing) {
+  std::string text = "No se puede descifrar " + request.encrypted +
+                     ": con esta clave se lee texto, pero el cifrado por normalización de frecuencia quitó bytes en "
+                     "demasiados lugares (letras acentuadas cada pocas letras, o un texto que no está en "
+                     "Windows-1252). Este archivo no se puede recuperar.";
+  if (wroteNothing) text += std::string(" ") + kNothingWritten;
+  return {text, BoxIcon::kError};
+}
+
 BoxMessage Decrypted(const RunOutcome& outcome, const std::string& reason) {
   const RunRequest& request = outcome.request;
   const DecryptOutcome& d = outcome.decrypted;
@@ -77,6 +87,7 @@ BoxMessage Decrypted(const RunOutcome& outcome, const std::string& reason) {
     case FileFault::kStopped:
       return {std::string("Descifrado cancelado. ") + kNothingWritten, BoxIcon::kInformation};
   }
+  if (d.tooManyDrops()) return TooManyDrops(request, true);
   if (d.rejected) return Rejected(request, true);
   if (d.outputExists) return ReplaceQuestion(request.other);
 
@@ -119,6 +130,7 @@ BoxMessage Verified(const RunOutcome& outcome, const std::string& reason) {
     case FileFault::kStopped:
       return {"Verificación cancelada.", BoxIcon::kInformation};
   }
+  if (v.tooManyDrops) return TooManyDrops(request, false);
   if (v.rejected) return Rejected(request, false);
 
   const std::string method = " (método: " + SpanishMethodName(v.method) + ")";

@@ -84,6 +84,8 @@ int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
       Error(file + ": " + FileReason(outcome.file, output));
     } else if (outcome.outputExists) {
       Error(file + ": " + output + " exists; not replaced (--force replaces it)");
+    } else if (outcome.tooManyDrops()) {
+      Error(file + ": " + kTooManyDrops + "; nothing written");
     } else if (outcome.rejected) {
       Error(file + ": does not decrypt with this key (a wrong key, or not a file encrypted by the " +
             (ChoiceOf(options.method) ? options.method + " method" : std::string("methods")) +

@@ -87,7 +87,6 @@ class FrequencyDecoder {
   std::int64_t counterFixes_ = 0;
   std::int64_t searchedSpan_ = 0;  // bytes read by searches
   std::int64_t searchedPenalty_ = 0;  // and how unlike text they were
-  bool tooManyDrops_ = false;         // the drops, not a failed search, refused it
   std::int64_t headCost_ = 0;
   std::uint8_t headBeforeLast_ = TextModel::kStartBeforeLast, headLast_ = TextModel::kStartLast;
 };
@@ -136,10 +135,7 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available) {
     decodedTo_ = t;
     state_.at = t;
     if (failed && !Repair(t, available)) return false;
-    if (failed && TooManyDrops(kDropsAheadOnTheWay)) {
-      tooManyDrops_ = true;
-      return false;
-    }
+    if (failed && TooManyDrops(kDropsAheadOnTheWay)) return false;
   }
   return true;
 }
@@ -248,19 +244,22 @@ FrequencyDecryptResult FrequencyDecoder::Run() {
   }
   // With a wrong key the searches run everywhere, need many drops and read
   // unlikely characters; real text, even with many accents, neither.
-  if (ok && TooManyDrops(kDropsAheadAtEnd)) ok = false, tooManyDrops_ = true;
+  if (ok && TooManyDrops(kDropsAheadAtEnd)) ok = false;
   const bool noise = ReadsAsNoise(searchedPenalty_, searchedSpan_);
   if (noise) ok = false;
-  if (ok) WriteUpTo(decodedTo_), out.Finish();
-  // Too many drops in what otherwise reads as text: the key is most likely
-  // right, and the text was too far from what the method codes.
-  result.status = ok ? DecryptStatus::kOk
-                  : tooManyDrops_ && searchedSpan_ >= kMinSearchedToJudge && !noise ? DecryptStatus::kTooManyDrops
-                                                                                     : DecryptStatus::kRejected;
+  if (ok)
+    WriteUpTo(decodedTo_), out.Finish();
+  else
+    WeighHead(writtenTo_, decodedTo_);
   result.dropPoints = dropPoints_;
   result.counterFixes = counterFixes_;
-  result.headBytes = std::min(writtenTo_, kHeadWeighed);
+  result.headBytes = std::min(decodedTo_, kHeadWeighed);
   result.headCost = headCost_;
+  // Refused where drops had to be found, though what was read is text: the
+  // key is most likely right, and the text too far from what the method
+  // codes. A wrong key reads noise.
+  const bool text = !noise && dropPoints_ > 0 && PlausibleFrequencyText(result);
+  result.status = ok ? DecryptStatus::kOk : text ? DecryptStatus::kTooManyDrops : DecryptStatus::kRejected;
   return result;
 }
 
