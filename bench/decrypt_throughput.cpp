@@ -10,19 +10,12 @@
 
 #include "cipher/fibonacci/fibonacci.h"
 #include "cipher/frequency/frequency.h"
+#include "bench/memory_files.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-std::FILE* FileOf(const Bytes& bytes) {
-  std::FILE* f = std::tmpfile();
-  if (!f) std::exit(1);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fflush(f);
-  std::rewind(f);
-  return f;
-}
+using qor::bench::Bytes;
+using qor::bench::FileOf;
 
 // Runs `step(in, out)` over `input`, returns seconds (best of three) and the output.
 template <class Step>

@@ -11,21 +11,14 @@
 #include <random>
 #include <vector>
 
+#include "bench/memory_files.h"
 #include "cipher/method.h"
 #include "tests/cipher/texts.h"
 
 namespace {
 
-using qor::test::Bytes;
-
-std::FILE* FileOf(const Bytes& bytes) {
-  std::FILE* f = std::tmpfile();
-  if (!f) std::exit(1);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fflush(f);
-  std::rewind(f);
-  return f;
-}
+using qor::bench::Bytes;
+using qor::bench::FileOf;
 
 Bytes Encrypted(qor::Method method, const Bytes& plain, const qor::CipherKey& key) {
   std::FILE* in = FileOf(plain);
