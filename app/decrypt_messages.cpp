@@ -22,9 +22,12 @@ const char kDecryptHelp[] =
     "- Normalización de frecuencia es para texto. No puede devolver los bytes que quitó al cifrar (las "
     "letras acentuadas salvo ñ y Ñ, y los demás caracteres por encima de 0x7F), ni dónde estaban; junto a "
     "esos lugares algún carácter puede volver cambiado.\n"
-    "- Automático prueba Fibonacci y, si el archivo no encaja, frecuencia.\n"
+    "- Automático prueba Fibonacci y, si el archivo no encaja, frecuencia, pero solo si lo que lee parece "
+    "texto: un archivo de frecuencia de muy pocos bytes puede necesitar que elija el método.\n"
     "\n"
-    "Con una clave equivocada, o un archivo dañado o ajeno, no se escribe nada. Si el archivo descifrado "
+    "Con una clave equivocada, o un archivo ajeno, no se escribe nada. Algunos daños no se notan: un archivo "
+    "Fibonacci cortado entre grupos de tres bytes da el principio del original, y uno de frecuencia con un byte "
+    "cambiado o añadido, un texto con algún carácter cambiado; verifique antes de borrar el original. Si el archivo descifrado "
     "ya existe, se pregunta antes de reemplazarlo. \"Cancelar\" detiene el trabajo sin dejar nada a medias.";
 
 namespace {

@@ -1,10 +1,12 @@
-// How often a wrong key is taken, by size: for each method and plaintext
-// size, files of generated Spanish text are encrypted under a random key
-// and decrypted with a key wrong in one byte and with a random key, by
-// `auto` and by the method named; a file counts as taken when some method
-// accepts it (and would write an output). Then the right key under `auto`:
-// how often it gives the file back by the method that made it.
-//   wrong_key_rates [TRIALS]   (default 400 per row; fewer for large sizes)
+// How often decryption takes what it should refuse. Wrong keys, by size:
+// for each method and plaintext size, files of generated Spanish text are
+// encrypted under a random key and decrypted with a key wrong in one byte
+// and with a random key, by `auto` and by the method named; a file counts
+// as taken when some method accepts it (and would write an output). Then
+// the right key under `auto`: how often it gives the file back by the
+// method that made it. Damaged files: 1 KB files with the right key after
+// one damage each, taken by `auto`.
+//   refusal_rates [TRIALS]   (default 400 per row; fewer for large sizes)
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -63,6 +65,36 @@ qor::CipherKey OneByteOff(std::mt19937& rng, qor::CipherKey key) {
 
 double Percent(int count, int of) { return 100.0 * count / of; }
 
+void Damaged(std::mt19937& rng, int trials) {
+  struct Damage {
+    const char* what;
+    void (*apply)(std::mt19937&, Bytes&);
+  };
+  const Damage damages[] = {
+      {"one byte changed", [](std::mt19937& r, Bytes& b) { b[r() % b.size()] ^= static_cast<std::uint8_t>(1 + r() % 255); }},
+      {"one byte appended", [](std::mt19937& r, Bytes& b) { b.push_back(static_cast<std::uint8_t>(r())); }},
+      {"three bytes appended", [](std::mt19937& r, Bytes& b) { for (int i = 0; i < 3; ++i) b.push_back(static_cast<std::uint8_t>(r())); }},
+      {"last byte cut", [](std::mt19937&, Bytes& b) { b.pop_back(); }},
+      {"last three bytes cut", [](std::mt19937&, Bytes& b) { b.resize(b.size() - 3); }},
+  };
+  std::printf("\nDamaged 1 KB files, the right key: taken by auto, %%.\n\n| damage | fibonacci | frequency |\n|---|---:|---:|\n");
+  for (const Damage& damage : damages) {
+    int taken[2] = {0, 0};
+    for (int m = 0; m < 2; ++m) {
+      for (int i = 0; i < trials; ++i) {
+        Bytes plain = qor::test::SpanishText(rng, 1024, qor::test::TextEncoding::kWindows1252);
+        plain.resize(1024, ' ');
+        const qor::CipherKey key = RandomKey(rng);
+        Bytes encrypted = Encrypted(qor::kMethods[static_cast<std::size_t>(m)], plain, key);
+        damage.apply(rng, encrypted);
+        taken[m] += TakenBy(qor::kAutomatic, encrypted, key).has_value();
+      }
+    }
+    std::printf("| %s | %.1f | %.1f |\n", damage.what, Percent(taken[0], trials), Percent(taken[1], trials));
+    std::fflush(stdout);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,5 +129,6 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
   }
+  Damaged(rng, trials);
   return 0;
 }
