@@ -1,7 +1,6 @@
 // The count looks at eight bytes at a time: only DEL and bytes from 0x80 up
-// can be dropped, and most words of text hold none, so a block of plain
-// text costs a test per word; each candidate byte is then asked of the code
-// table.
+// can be dropped, so a word of plain text costs one test; each candidate
+// byte is then asked of the code table.
 #include "cipher/frequency/drop_count.h"
 
 #include <bit>
@@ -23,25 +22,27 @@ std::uint64_t CandidateBytes(std::uint64_t word) { return (word | ((word & kLowB
 
 }  // namespace
 
-void DropCount::AddDropped(std::int64_t at) {
-  if (at != runEnd_) {
-    EndRun();
-    runCodedBefore_ = at - dropped_;
+void DropCount::EndRun(Tally& t, int period) {
+  if (t.runLength % period != 0) {
+    ++t.places;
+    if (TooManyDropPlaces(t.places, t.runCodedBefore, kDropsAheadOnTheWay)) t.refusedOnTheWay = true;
   }
-  runEnd_ = at + 1;
-  ++runLength_;
-  ++dropped_;
-}
-
-void DropCount::EndRun() {
-  if (runLength_ % period_ != 0) {
-    ++places_;
-    if (TooManyDropPlaces(places_, runCodedBefore_, kDropsAheadOnTheWay)) refusedOnTheWay_ = true;
-  }
-  runLength_ = 0;
+  t.runLength = 0;
 }
 
 void DropCount::Add(const std::uint8_t* bytes, std::size_t count) {
+  // The tally in locals, which the loop keeps in registers.
+  Tally t = tally_;
+  const int period = period_;
+  const auto dropped = [&t, period](std::int64_t at) {
+    if (at != t.runEnd) {
+      EndRun(t, period);
+      t.runCodedBefore = at - t.dropped;
+    }
+    t.runEnd = at + 1;
+    ++t.runLength;
+    ++t.dropped;
+  };
   std::size_t i = 0;
   if constexpr (std::endian::native == std::endian::little) {
     for (; i + 8 <= count; i += 8) {
@@ -49,24 +50,25 @@ void DropCount::Add(const std::uint8_t* bytes, std::size_t count) {
       std::memcpy(&word, bytes + i, 8);
       for (std::uint64_t c = CandidateBytes(word); c != 0; c &= c - 1) {
         const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(c)) / 8;
-        if (FrequencyCodeTable[bytes[at]].Dropped()) AddDropped(read_ + static_cast<std::int64_t>(at));
+        if (FrequencyCodeTable[bytes[at]].Dropped()) dropped(read_ + static_cast<std::int64_t>(at));
       }
     }
   }
   for (; i < count; ++i)
-    if (FrequencyCodeTable[bytes[i]].Dropped()) AddDropped(read_ + static_cast<std::int64_t>(i));
+    if (FrequencyCodeTable[bytes[i]].Dropped()) dropped(read_ + static_cast<std::int64_t>(i));
   read_ += static_cast<std::int64_t>(count);
+  tally_ = t;
 }
 
 FrequencyEncryptResult DropCount::Result() const {
   // A run that a kept byte follows is counted when the next run starts.
-  DropCount ended = *this;
-  if (runLength_ > 0 && runEnd_ < read_) ended.EndRun();
+  Tally t = tally_;
+  if (t.runLength > 0 && t.runEnd < read_) EndRun(t, period_);
   FrequencyEncryptResult result;
-  result.dropPlaces = ended.places_;
-  result.codedBytes = read_ - dropped_;
+  result.dropPlaces = t.places;
+  result.codedBytes = read_ - t.dropped;
   result.tooManyDrops =
-      ended.refusedOnTheWay_ || TooManyDropPlaces(result.dropPlaces, result.codedBytes, kDropsAheadAtEnd);
+      t.refusedOnTheWay || TooManyDropPlaces(result.dropPlaces, result.codedBytes, kDropsAheadAtEnd);
   return result;
 }
 

@@ -44,17 +44,21 @@ class DropCount {
   FrequencyEncryptResult Result() const;
 
  private:
-  void AddDropped(std::int64_t at);
-  void EndRun();
+  // Where the count stands after the bytes so far.
+  struct Tally {
+    std::int64_t dropped = 0;         // dropped bytes
+    std::int64_t runEnd = -1;         // one past the open run of dropped bytes
+    std::int64_t runLength = 0;
+    std::int64_t runCodedBefore = 0;  // coded bytes before the open run
+    std::int64_t places = 0;
+    bool refusedOnTheWay = false;
+  };
+  // Counts the open run as a place, if the key's mixing lets it show.
+  static void EndRun(Tally& t, int period);
 
   int period_;
-  std::int64_t read_ = 0;      // input bytes before the current block
-  std::int64_t dropped_ = 0;   // dropped bytes so far
-  std::int64_t runEnd_ = -1;   // one past the open run of dropped bytes
-  std::int64_t runLength_ = 0;
-  std::int64_t runCodedBefore_ = 0;  // coded bytes before the open run
-  std::int64_t places_ = 0;
-  bool refusedOnTheWay_ = false;
+  std::int64_t read_ = 0;  // input bytes before the current block
+  Tally tally_;
 };
 
 }  // namespace qor
