@@ -58,6 +58,7 @@ test: test-native torture test-windows test-dist test-reproducible fuzz test-asa
 bench: build-native
 	build/native/bench/engine_bench
 	build/native/bench/decrypt_throughput 32
+	build/native/bench/refusal_rates
 	bench/run
 	bench/corpus
 

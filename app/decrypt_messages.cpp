@@ -22,9 +22,12 @@ const char kDecryptHelp[] =
     "- Normalización de frecuencia es para texto. No puede devolver los bytes que quitó al cifrar (las "
     "letras acentuadas salvo ñ y Ñ, y los demás caracteres por encima de 0x7F), ni dónde estaban; junto a "
     "esos lugares algún carácter puede volver cambiado.\n"
-    "- Automático prueba Fibonacci y, si el archivo no encaja, frecuencia.\n"
+    "- Automático prueba Fibonacci y, si el archivo no encaja, frecuencia, pero solo si lo que lee parece "
+    "texto: un archivo de frecuencia de muy pocos bytes puede necesitar que elija el método.\n"
     "\n"
-    "Con una clave equivocada, o un archivo dañado o ajeno, no se escribe nada. Si el archivo descifrado "
+    "Con una clave equivocada, o un archivo ajeno, no se escribe nada. Algunos daños no se notan: un archivo "
+    "Fibonacci cortado entre grupos de tres bytes da el principio del original, y uno de frecuencia con un byte "
+    "cambiado o añadido, un texto con algún carácter cambiado; verifique antes de borrar el original. Si el archivo descifrado "
     "ya existe, se pregunta antes de reemplazarlo. \"Cancelar\" detiene el trabajo sin dejar nada a medias.";
 
 namespace {
@@ -65,6 +68,16 @@ BoxMessage Rejected(const RunRequest& request, bool wroteNothing) {
   return {text, BoxIcon::kError};
 }
 
+// Frequency read text with this key, but with more drops than it decrypts.
+BoxMessage TooManyDrops(const RunRequest& request, bool wroteNothing) {
+  std::string text = "No se puede descifrar " + request.encrypted +
+                     ": con esta clave se lee texto, pero el cifrado por normalización de frecuencia quitó bytes en "
+                     "demasiados lugares (letras acentuadas cada pocas letras, o un texto que no está en "
+                     "Windows-1252). Este archivo no se puede recuperar.";
+  if (wroteNothing) text += std::string(" ") + kNothingWritten;
+  return {text, BoxIcon::kError};
+}
+
 BoxMessage Decrypted(const RunOutcome& outcome, const std::string& reason) {
   const RunRequest& request = outcome.request;
   const DecryptOutcome& d = outcome.decrypted;
@@ -97,6 +110,7 @@ BoxMessage Decrypted(const RunOutcome& outcome, const std::string& reason) {
     case FileFault::kStopped:
       return {std::string("Descifrado cancelado. ") + kNothingWritten, BoxIcon::kInformation};
   }
+  if (d.tooManyDrops()) return TooManyDrops(request, true);
   if (d.rejected) return Rejected(request, true);
   if (d.outputExists) return ReplaceQuestion(request.other);
 
@@ -143,6 +157,7 @@ BoxMessage Verified(const RunOutcome& outcome, const std::string& reason) {
     case FileFault::kStopped:
       return {"Verificación cancelada.", BoxIcon::kInformation};
   }
+  if (v.tooManyDrops) return TooManyDrops(request, false);
   if (v.rejected) return Rejected(request, false);
 
   const std::string method = " (método: " + SpanishMethodName(v.method) + ")";

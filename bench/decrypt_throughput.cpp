@@ -10,19 +10,12 @@
 
 #include "cipher/fibonacci/fibonacci.h"
 #include "cipher/frequency/frequency.h"
+#include "bench/memory_files.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-std::FILE* FileOf(const Bytes& bytes) {
-  std::FILE* f = std::tmpfile();
-  if (!f) std::exit(1);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fflush(f);
-  std::rewind(f);
-  return f;
-}
+using qor::bench::Bytes;
+using qor::bench::FileOf;
 
 // Runs `step(in, out)` over `input`, returns seconds (best of three) and the output.
 template <class Step>
@@ -67,7 +60,10 @@ Bytes Text(std::size_t size, bool accents, std::mt19937& rng) {
 void Row(const char* what, const Bytes& input, const qor::CipherKey& key, bool frequency) {
   Bytes encrypted;
   const double enc = Time(input, [&](std::FILE* in, std::FILE* out) {
-    frequency ? qor::EncryptFrequency(in, out, key) : qor::EncryptFibonacci(in, out, key);
+    if (frequency)
+      qor::EncryptFrequency(in, out, key);
+    else
+      qor::EncryptFibonacci(in, out, key);
   }, &encrypted);
   std::int64_t drops = 0;
   bool ok = true;

@@ -9,6 +9,9 @@ namespace qor {
 enum class DecryptStatus {
   kOk,
   kRejected,  // a wrong key, or a damaged or foreign file
+  // Frequency only: the key reads text, but with more places where bytes
+  // were dropped than decryption takes (text far from Windows-1252).
+  kTooManyDrops,
   kStopped,   // the caller's progress callback asked to stop; output incomplete
 };
 
@@ -30,6 +33,10 @@ struct FrequencyDecryptResult {
   // Places where a code was taken against its counter, which an earlier
   // misreading left wrong: the text near them may be off by a character.
   std::int64_t counterFixes = 0;
+  // The text model's cost, about in bits, of the first headBytes bytes
+  // written (at most kHeadWeighed of them).
+  std::int64_t headBytes = 0;
+  std::int64_t headCost = 0;
   bool ok() const { return status == DecryptStatus::kOk; }
 };
 

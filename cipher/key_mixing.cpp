@@ -26,4 +26,14 @@ std::array<std::uint8_t, kMixCycle> StreamMixPattern(const CipherKey& key) {
   return pattern;
 }
 
+int MixPeriod(const std::array<std::uint8_t, kMixCycle>& pattern) {
+  for (int p = 1; p < kMixCycle; ++p) {
+    if (kMixCycle % p != 0) continue;
+    bool repeats = true;
+    for (int i = 0; i < kMixCycle && repeats; ++i) repeats = pattern[i] == pattern[(i + p) % kMixCycle];
+    if (repeats) return p;
+  }
+  return kMixCycle;
+}
+
 }  // namespace qor

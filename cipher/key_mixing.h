@@ -39,4 +39,9 @@ inline constexpr int kMixCycle = 420;
 // run, index 0 for position 1; the pattern holds for positions 421.. again.
 std::array<std::uint8_t, kMixCycle> StreamMixPattern(const CipherKey& key);
 
+// The smallest p dividing 420 after which the pattern's amounts repeat: a
+// run of dropped bytes whose length is a multiple of it leaves the mixing
+// of what follows as it was, so no decryption can see it.
+int MixPeriod(const std::array<std::uint8_t, kMixCycle>& pattern);
+
 }  // namespace qor

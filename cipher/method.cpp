@@ -2,6 +2,7 @@
 
 #include "cipher/fibonacci/fibonacci.h"
 #include "cipher/frequency/frequency.h"
+#include "cipher/frequency/text_plausibility.h"
 
 namespace qor {
 
@@ -39,11 +40,14 @@ std::span<const Method> MethodsToTry(const MethodChoice& choice) {
                                        : std::span<const Method>(kFrequencyOnly);
 }
 
-void Encrypt(Method method, std::FILE* input, std::FILE* output, const CipherKey& key, const Progress& progress) {
+EncryptResult Encrypt(Method method, std::FILE* input, std::FILE* output, const CipherKey& key,
+                      const Progress& progress) {
+  EncryptResult result;
   if (method == Method::kFrequency)
-    EncryptFrequency(input, output, key, progress);
+    result.frequency = EncryptFrequency(input, output, key, progress);
   else
     EncryptFibonacci(input, output, key, progress);
+  return result;
 }
 
 DecryptResult Decrypt(Method method, std::FILE* input, std::FILE* output, const CipherKey& key,
@@ -55,6 +59,11 @@ DecryptResult Decrypt(Method method, std::FILE* input, std::FILE* output, const 
   else
     result.fibonacci = DecryptFibonacci(input, output, key, progress);
   return result;
+}
+
+bool Accepted(const MethodChoice& choice, const DecryptResult& result) {
+  if (!result.ok()) return false;
+  return choice || result.method != Method::kFrequency || PlausibleFrequencyText(result.frequency);
 }
 
 }  // namespace qor

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "cipher/decrypt_result.h"
+#include "cipher/encrypt_result.h"
 #include "cipher/key_mixing.h"
 #include "cipher/progress.h"
 
@@ -41,8 +42,10 @@ bool ParseChoice(std::string_view name, MethodChoice& choice);
 // frequency file almost never passes them.
 std::span<const Method> MethodsToTry(const MethodChoice& choice);
 
-void Encrypt(Method method, std::FILE* input, std::FILE* output, const CipherKey& key,
-             const Progress& progress = {});
+// Reports, for the frequency method, whether decryption will refuse the
+// output for the bytes it dropped.
+EncryptResult Encrypt(Method method, std::FILE* input, std::FILE* output, const CipherKey& key,
+                      const Progress& progress = {});
 
 // What one method's decryption reported.
 struct DecryptResult {
@@ -55,5 +58,13 @@ struct DecryptResult {
 
 DecryptResult Decrypt(Method method, std::FILE* input, std::FILE* output, const CipherKey& key,
                       const Progress& progress = {});
+
+// Whether a decryption tried for `choice` gives the file back. An explicit
+// method takes whatever its checks pass. The automatic choice takes
+// Fibonacci on its checks, whose strictness grows with the file, but
+// frequency only on a file that frequency could plausibly have made from
+// text: another method's file read with a wrong key often passes
+// frequency's checks, which are loose on short files.
+bool Accepted(const MethodChoice& choice, const DecryptResult& result);
 
 }  // namespace qor

@@ -110,6 +110,8 @@ int RunDecrypt(const Options& options, const CLI::Option& keyOption) {
       Error(printed + ": " + FileReason(outcome.file, output));
     } else if (outcome.outputExists) {
       Error(printed + ": " + printedOutput + " exists; not replaced (--force replaces it)");
+    } else if (outcome.tooManyDrops()) {
+      Error(printed + ": " + kTooManyDrops + "; nothing written");
     } else if (outcome.rejected) {
       Error(printed + ": does not decrypt with this key (a wrong key, or not a file encrypted by the " +
             (ChoiceOf(options.method) ? options.method + " method" : std::string("methods")) +

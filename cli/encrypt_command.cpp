@@ -25,6 +25,7 @@ struct EncryptOptions {
   std::string method{MethodName(Method::kFibonacci)};
   std::string key;
   bool verify = false;
+  bool keepUndecryptable = false;
   std::vector<std::string> files;
 };
 
@@ -40,6 +41,9 @@ int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
 
   CatchInterruptions();
   int status = kExitOk;
+  // An output its decryption would refuse is removed before it takes its
+  // name, unless asked for.
+  const KeepOutput keep = [&options](const EncryptResult& r) { return r.decryptable() || options.keepUndecryptable; };
   for (std::size_t i = 0; i < options.files.size(); ++i) {
     const std::string& file = options.files[i];
     const std::string printed = PrintedName(file), printedOutput = PrintedName(outputs[i]);
@@ -52,23 +56,35 @@ int RunEncrypt(const EncryptOptions& options, const CLI::Option& keyOption) {
       status = kExitFileFailed;
       continue;
     }
-    FileRunResult result;
+    EncryptOutcome outcome;
     SetOutputInProgress(printedOutput);
     {
       ProgressLine progress(printed, showProgress);
-      result = EncryptFile(file, method, *key, StopOnInterruption(progress.Sink()));
+      outcome = EncryptFile(file, method, *key, StopOnInterruption(progress.Sink()), keep);
     }
     SetOutputInProgress("");
-    if (!result.ok() && Interrupted()) {  // stopped, or a call it cut short
+    if (!outcome.file.ok() && Interrupted()) {  // stopped, or a call it cut short
       ReportInterruption(printedOutput + " not written");
       return InterruptedStatus();
     }
-    if (!result.ok()) {
-      Error(printed + ": " + FileReason(result, outputs[i]));
+    if (!outcome.file.ok()) {
+      Error(printed + ": " + FileReason(outcome.file, outputs[i]));
+      status = kExitFileFailed;
+      continue;
+    }
+    const FrequencyEncryptResult& frequency = outcome.encrypted.frequency;
+    const std::string undecryptable = ": the frequency method dropped bytes at " +
+                                      std::to_string(frequency.dropPlaces) + " places in " +
+                                      std::to_string(frequency.codedBytes) +
+                                      " coded bytes, more than its decryption takes: it would refuse ";
+    if (outcome.declined) {
+      Error(printed + undecryptable + "the result as if the key were wrong; " + printedOutput +
+            " not written (--method fibonacci keeps every byte; --keep-undecryptable writes it anyway)");
       status = kExitFileFailed;
       continue;
     }
     std::cout << printedOutput << std::endl;
+    if (!outcome.encrypted.decryptable()) Error(printed + undecryptable + printedOutput + ", kept as asked");
     if (options.verify && !VerifyAndReport(file, method, *key, showProgress)) status = kExitFileFailed;
   }
   if (Interrupted()) {
@@ -89,6 +105,8 @@ Command AddEncryptCommand(CLI::App& app) {
       ->check(CLI::IsMember(MethodWords(/*withAuto=*/false)))
       ->capture_default_str();
   CLI::Option* keyOption = AddKeyOption(*encrypt, options->key);
+  encrypt->add_flag("--keep-undecryptable", options->keepUndecryptable,
+                    "Keep a frequency output with more dropped bytes than decryption takes (it refuses it)");
   encrypt->add_flag("--verify", options->verify,
                     "Then check that each FILE.qor decrypts back to FILE, as qor verify does");
   encrypt->add_option("FILE", options->files, "Files to encrypt")->required();

@@ -15,6 +15,10 @@ std::string SystemReason(int error, const char* otherwise) {
 
 }  // namespace
 
+const char kTooManyDrops[] =
+    "reads as text with this key, but the frequency method dropped bytes at too many places to decrypt it "
+    "(text with an accent every few letters, or not Windows-1252); such a file cannot be given back";
+
 std::string FileReason(const FileRunResult& result, const std::string& outputName) {
   const std::string output = PrintedName(outputName);
   switch (result.fault) {
@@ -53,6 +57,10 @@ std::string FileReason(const FileRunResult& result, const std::string& outputNam
 bool ReportVerify(const std::string& original, const std::string& encrypted, const VerifyOutcome& outcome) {
   if (!outcome.file.ok()) {
     Error(PrintedName(outcome.fileName) + ": " + FileReason(outcome.file, outcome.fileName));
+    return false;
+  }
+  if (outcome.tooManyDrops) {
+    Error(PrintedName(encrypted) + ": " + kTooManyDrops);
     return false;
   }
   if (outcome.rejected) {

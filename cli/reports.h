@@ -8,6 +8,9 @@
 
 namespace qor::cli {
 
+// A frequency file refused for its drops rather than for its key.
+extern const char kTooManyDrops[];
+
 // Why the pass from `input` into `output` failed, in words.
 std::string FileReason(const FileRunResult& result, const std::string& output);
 

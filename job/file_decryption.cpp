@@ -65,9 +65,10 @@ DecryptOutcome DecryptFile(const std::string& input, const std::string& output, 
       outcome.decrypted = Decrypt(m, in, out, key, progress);
       return outcome.decrypted.status() != DecryptStatus::kStopped;
     });
-    outcome.file = run.Finish(/*keepOutput=*/outcome.decrypted.ok());
+    const bool accepted = Accepted(choice, outcome.decrypted);
+    outcome.file = run.Finish(/*keepOutput=*/accepted);
     if (!outcome.file.ok()) return Attempt::kFileFault;
-    return outcome.decrypted.ok() ? Attempt::kAccepted : Attempt::kRejected;
+    return accepted ? Attempt::kAccepted : Attempt::kRejected;
   });
   if (outcome.file.fault == FileFault::kOutputExists) {  // taken while we worked
     outcome.file = {};
@@ -159,12 +160,13 @@ VerifyOutcome VerifyFile(const std::string& original, const std::string& encrypt
       fail(FileFault::kWrite, errno, "a temporary file");
       return Attempt::kFileFault;
     }
-    return run.ok() ? Attempt::kAccepted : Attempt::kRejected;
+    return Accepted(choice, run) ? Attempt::kAccepted : Attempt::kRejected;
   });
   outcome.method = run.method;
   if (attempt == Attempt::kFileFault) return outcome;
   if (attempt == Attempt::kRejected) {
     outcome.rejected = true;
+    outcome.tooManyDrops = run.status() == DecryptStatus::kTooManyDrops;
     return outcome;
   }
 

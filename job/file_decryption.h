@@ -18,6 +18,8 @@ struct DecryptOutcome {
   bool rejected = false;      // no method's checks held: a wrong key, or a damaged or foreign file
   DecryptResult decrypted;    // of the method that gave the output, or the last one tried
   Method method() const { return decrypted.method; }
+  // Rejected by frequency, which read text but more drops than it takes.
+  bool tooManyDrops() const { return rejected && decrypted.status() == DecryptStatus::kTooManyDrops; }
   bool ok() const { return file.ok() && !outputExists && !rejected; }
 };
 
@@ -32,6 +34,7 @@ struct VerifyOutcome {
   FileRunResult file;    // a file that could not be opened or read...
   std::string fileName;  // ...and which one
   bool rejected = false;
+  bool tooManyDrops = false;  // rejected by frequency: text, but more drops than it takes
   Method method = Method::kFibonacci;
   bool matches = false;
   std::int64_t kept = 0;     // bytes of the original the method keeps, all compared

@@ -32,7 +32,7 @@ struct DecoderState {
 // The encrypted bytes held in memory and what they were decoded to, both
 // indexed by file position from `start`, and the key's mixing pattern.
 struct DecodeBuffer {
-  explicit DecodeBuffer(const CipherKey& key) : mix(StreamMixPattern(key)), mixPeriod(PeriodOf(mix)) {}
+  explicit DecodeBuffer(const CipherKey& key) : mix(StreamMixPattern(key)), mixPeriod(MixPeriod(mix)) {}
 
   // The code of the byte at t under `shift`.
   std::uint8_t Code(std::int64_t t, int shift) const {
@@ -50,17 +50,6 @@ struct DecodeBuffer {
   std::vector<std::uint8_t> encrypted, decoded;
   std::int64_t start = 0;  // the file position of encrypted[0] and decoded[0]
 
- private:
-  // The smallest p dividing 420 after which the mixing amounts repeat.
-  static int PeriodOf(const std::array<std::uint8_t, kMixCycle>& pattern) {
-    for (int p = 1; p < kMixCycle; ++p) {
-      if (kMixCycle % p != 0) continue;
-      bool repeats = true;
-      for (int i = 0; i < kMixCycle && repeats; ++i) repeats = pattern[i] == pattern[(i + p) % kMixCycle];
-      if (repeats) return p;
-    }
-    return kMixCycle;
-  }
 };
 
 }  // namespace qor

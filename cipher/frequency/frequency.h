@@ -7,6 +7,7 @@
 
 #include "cipher/block_pipeline.h"
 #include "cipher/decrypt_result.h"
+#include "cipher/encrypt_result.h"
 #include "cipher/key_mixing.h"
 #include "cipher/progress.h"
 
@@ -14,12 +15,14 @@ namespace qor {
 
 // Encrypts the whole input into the output. The input's size is taken once,
 // at the start; exactly that many bytes are read. Both streams stay open.
-void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
-                      const Progress& progress = {});
+// Reports the places where bytes were dropped and whether decryption will
+// refuse the output for them.
+FrequencyEncryptResult EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
+                                        const Progress& progress = {});
 // The same, cut into blocks and lanes as `plan` says; the bytes written are
 // the same for every plan.
-void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
-                      const Progress& progress, const BlockPlan& plan);
+FrequencyEncryptResult EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
+                                        const Progress& progress, const BlockPlan& plan);
 
 // The inverse: unmixes each byte by its input position, maps its code back
 // to its character and checks every cycling character's code against its

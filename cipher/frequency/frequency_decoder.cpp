@@ -12,9 +12,12 @@
 
 #include "cipher/frequency/code_reader.h"
 #include "cipher/frequency/decode_buffer.h"
+#include "cipher/frequency/drop_count.h"
 #include "cipher/frequency/drop_search.h"
 #include "cipher/frequency/fourth_e_choice.h"
 #include "cipher/frequency/single_drop_search.h"
+#include "cipher/frequency/text_model.h"
+#include "cipher/frequency/text_plausibility.h"
 #include "cipher/stream_io.h"
 
 namespace qor {
@@ -38,25 +41,6 @@ constexpr std::size_t kReadBlock = 1 << 16;
 // starts up to kSearchBack before a failure and decodes on from the saved
 // state before that, up to kCheckEvery further back; twice both, for room.
 constexpr std::int64_t kKeepBehind = 2 * kSearchBack + 2 * kCheckEvery;
-// Real text, even with many accents, needs a drop every eleven bytes or so;
-// a drop every six or fewer marks a wrong key or a foreign file.
-constexpr std::int64_t kMinBytesPerDrop = 6;
-// The whole file is judged at its end; on the way, once the drops run this
-// far ahead of that rate, so that noise is refused early instead of
-// searched through.
-constexpr std::int64_t kDropsAhead = 64;
-// At the end only 2 over that rate: a short real text may still need a drop
-// or two more than its length gives.
-constexpr std::int64_t kDropsAheadAtEnd = 2;
-// The searches' text is judged only over this many bytes or more: fewer
-// say too little.
-constexpr std::int64_t kMinSearchedToJudge = 16;
-// What the searched text may cost, about in bits: 6 per 2 bytes. Real text,
-// documentation with its names, commands and tables too, stays below it
-// (at 5 per 2, one 1 KB piece of it in six was refused); the noise that a
-// wrong key reads goes above.
-constexpr std::int64_t kMaxSearchedPenalty = 6, kPerSearchedBytes = 2;
-
 class FrequencyDecoder {
  public:
   FrequencyDecoder(std::FILE* input, std::FILE* output, const CipherKey& key, const Progress& progress)
@@ -77,9 +61,12 @@ class FrequencyDecoder {
   // The state before t: the latest saved one at or before it, decoded on
   // under the shift that has held since the search floor.
   DecoderState StateBefore(std::int64_t t) const;
-  bool TooManyDrops(std::int64_t ahead) const { return dropPoints_ > ahead + decodedTo_ / kMinBytesPerDrop; }
+  bool TooManyDrops(std::int64_t ahead) const { return TooManyDropPlaces(dropPoints_, decodedTo_, ahead); }
   // Writes out the decoded bytes up to `upTo`.
   void WriteUpTo(std::int64_t upTo);
+  // Adds the text model's cost of the decoded bytes from..upTo that lie in
+  // the first kHeadWeighed.
+  void WeighHead(std::int64_t from, std::int64_t upTo);
 
   std::FILE* input_;
   std::FILE* output_;
@@ -100,6 +87,8 @@ class FrequencyDecoder {
   std::int64_t counterFixes_ = 0;
   std::int64_t searchedSpan_ = 0;  // bytes read by searches
   std::int64_t searchedPenalty_ = 0;  // and how unlike text they were
+  std::int64_t headCost_ = 0;
+  std::uint8_t headBeforeLast_ = TextModel::kStartBeforeLast, headLast_ = TextModel::kStartLast;
 };
 
 DecoderState FrequencyDecoder::StateBefore(std::int64_t t) const {
@@ -145,7 +134,8 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available) {
     state_.counters = counters;
     decodedTo_ = t;
     state_.at = t;
-    if (failed && (!Repair(t, available) || TooManyDrops(kDropsAhead))) return false;
+    if (failed && !Repair(t, available)) return false;
+    if (failed && TooManyDrops(kDropsAheadOnTheWay)) return false;
   }
   return true;
 }
@@ -192,8 +182,18 @@ void FrequencyDecoder::ReplayLead(const DecoderState& root, const DropPlaces& fo
   decodedTo_ = found.keepTo;
 }
 
+void FrequencyDecoder::WeighHead(std::int64_t from, std::int64_t upTo) {
+  const TextModel& model = TextModel::Shared();
+  for (std::int64_t t = from; t < std::min(upTo, kHeadWeighed); ++t) {
+    const std::uint8_t b = buffer_.decoded[static_cast<std::size_t>(t - buffer_.start)];
+    headCost_ += model.Cost(headBeforeLast_, headLast_, b);
+    headBeforeLast_ = headLast_, headLast_ = b;
+  }
+}
+
 void FrequencyDecoder::WriteUpTo(std::int64_t upTo) {
   if (upTo <= writtenTo_) return;
+  WeighHead(writtenTo_, upTo);
   out_->Put(buffer_.decoded.data() + (writtenTo_ - buffer_.start), static_cast<std::size_t>(upTo - writtenTo_));
   writtenTo_ = upTo;
 }
@@ -245,13 +245,21 @@ FrequencyDecryptResult FrequencyDecoder::Run() {
   // With a wrong key the searches run everywhere, need many drops and read
   // unlikely characters; real text, even with many accents, neither.
   if (ok && TooManyDrops(kDropsAheadAtEnd)) ok = false;
-  if (ok && searchedSpan_ >= kMinSearchedToJudge &&
-      kPerSearchedBytes * searchedPenalty_ > kMaxSearchedPenalty * searchedSpan_)
-    ok = false;
-  if (ok) WriteUpTo(decodedTo_), out.Finish();
-  result.status = ok ? DecryptStatus::kOk : DecryptStatus::kRejected;
+  const bool noise = ReadsAsNoise(searchedPenalty_, searchedSpan_);
+  if (noise) ok = false;
+  if (ok)
+    WriteUpTo(decodedTo_), out.Finish();
+  else
+    WeighHead(writtenTo_, decodedTo_);
   result.dropPoints = dropPoints_;
   result.counterFixes = counterFixes_;
+  result.headBytes = std::min(decodedTo_, kHeadWeighed);
+  result.headCost = headCost_;
+  // Refused where drops had to be found, though what was read is text: the
+  // key is most likely right, and the text too far from what the method
+  // codes. A wrong key reads noise.
+  const bool text = !noise && dropPoints_ > 0 && PlausibleFrequencyText(result);
+  result.status = ok ? DecryptStatus::kOk : text ? DecryptStatus::kTooManyDrops : DecryptStatus::kRejected;
   return result;
 }
 

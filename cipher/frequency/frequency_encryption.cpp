@@ -6,6 +6,7 @@
 
 #include "cipher/block_pipeline.h"
 #include "cipher/frequency/code_table.h"
+#include "cipher/frequency/drop_count.h"
 #include "cipher/frequency/frequency.h"
 #include "cipher/stream_io.h"
 
@@ -78,15 +79,16 @@ std::size_t SkipLane(const std::uint8_t* in, std::size_t count, States& state) {
 
 }  // namespace
 
-void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
-                      const Progress& progress) {
-  EncryptFrequency(input, output, key, progress, BlockPlan{});
+FrequencyEncryptResult EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
+                                        const Progress& progress) {
+  return EncryptFrequency(input, output, key, progress, BlockPlan{});
 }
 
-void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
-                      const Progress& progress, const BlockPlan& plan) {
+FrequencyEncryptResult EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
+                                        const Progress& progress, const BlockPlan& plan) {
+  DropCount drops(key);
   const std::int64_t size = StreamSize(input);
-  if (size <= 0) return;
+  if (size <= 0) return drops.Result();
 
   const auto mix = StreamMixPattern(key);
   States state = TheCodeMachine().start;
@@ -98,6 +100,7 @@ void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
   for (std::int64_t done = 0; done < size;) {
     const auto count = static_cast<std::size_t>(std::min<std::int64_t>(block, size - done));
     ReadBlock(input, in.data(), count);
+    drops.Add(in.data(), count);
     std::uint8_t* const out = writer.Buffer();
     const std::size_t first = FirstLane(count, plan);
     std::size_t written = 0;
@@ -118,8 +121,9 @@ void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
     }
     writer.Write(written);
     done += static_cast<std::int64_t>(count);
-    if (!GoOn(progress, done, size)) return;
+    if (!GoOn(progress, done, size)) break;
   }
+  return drops.Result();
 }
 
 }  // namespace qor

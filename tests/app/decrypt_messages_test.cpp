@@ -23,6 +23,12 @@ using testing::WriteBytes;
 // Text with ñ (kept by both methods) and é (dropped by frequency).
 const std::string kOriginal = "El a\xf1o pasado, caf\xe9 con le\xf1" "a.\r\nOtra l\xednea sin m\xe1s.\r\n";
 const std::string kKey = "cl\xf1ve";
+// An accent every few letters: more drops than frequency decryption takes.
+std::string DenseText() {
+  std::string text;
+  for (int i = 0; i < 4; ++i) text += "\xc9l est\xe1 aqu\xed, tambi\xe9n all\xed: d\xed" "a y canci\xf3n, acci\xf3n s\xed. ";
+  return text;
+}
 
 struct Case {
   const char* name;
@@ -58,6 +64,14 @@ TEST(DecryptRuns, EachEndGivesItsMessageAndLeavesOnlyWhatItSays) {
          decrypt("fib.qor", kAutomatic)(r, dir);
          r.key = CipherKey("otra");
        }, {}, BoxIcon::kError, {"No se puede descifrar", "fib.qor", "No se ha escrito nada."}, false},
+      {"too many drops", [&](RunRequest& r, const testing::TempDir& dir) {
+         decrypt("frq.qor", kAutomatic)(r, dir);
+         WriteBytes(r.encrypted, EngineOutput(Engine::kFrequency, DenseText(), kKey));
+       }, {}, BoxIcon::kError, {"se lee texto", "demasiados lugares", "No se ha escrito nada."}, false},
+      {"verify, too many drops", [&](RunRequest& r, const testing::TempDir& dir) {
+         verify("frq.qor", Method::kFrequency)(r, dir);
+         WriteBytes(r.encrypted, EngineOutput(Engine::kFrequency, DenseText(), kKey));
+       }, {}, BoxIcon::kError, {"se lee texto", "no se puede recuperar"}, false},
       {"a wrong method", decrypt("frq.qor", Method::kFibonacci), {}, BoxIcon::kError,
        {"por el m\u00e9todo Fibonacci", "con ese m\u00e9todo"}, false},
       {"an existing output", [&](RunRequest& r, const testing::TempDir& dir) {
