@@ -9,7 +9,9 @@ namespace {
 
 // Readings kept at each byte: enough to hold the right one through the
 // thickest drops of accented text, few enough that a search stays cheap.
-constexpr std::size_t kBeam = 16;
+// With letter pairs in the ranking, 12 loses little against 16 and costs
+// a quarter less.
+constexpr std::size_t kBeam = 12;
 // Drops and counters taken against their codes that one reading may carry
 // in a search: more than real text needs in kMaxSearchAhead bytes, and a
 // bound on the links a search keeps.
@@ -186,8 +188,9 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
           h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, c.value);
         }
         c.hash = h;
-        c.score = base + (c.resync ? kResyncWeight : 0) + (drop ? kDropWeight : 0) +
-                  text_.Cost(r.beforeLast, r.last, c.byte);
+        c.score = base + (c.resync ? kResyncWeight : 0) +
+                  (drop ? kDropWeight + text_.CostAfterDrop(r.beforeLast, r.last, c.byte)
+                        : text_.Cost(r.beforeLast, r.last, c.byte));
         if (heldCount == kBeam && c.score >= held[0]) continue;
         c.order = order++;
         const std::uint64_t key = h ^ static_cast<std::uint64_t>(shift + 1) * 0x9E3779B97F4A7C15ull;
@@ -241,7 +244,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
         links_.push_back({{static_cast<std::int32_t>(t - start), c.shift, c.drop, c.resync}, n.lastEvent});
         n.lastEvent = static_cast<std::int32_t>(links_.size() - 1);
       }
-      n.penalty += text_.Cost(n.beforeLast, n.last, c.byte);
+      n.penalty += c.drop ? text_.CostAfterDrop(n.beforeLast, n.last, c.byte) : text_.Cost(n.beforeLast, n.last, c.byte);
       n.beforeLast = n.last;
       n.last = c.byte;
     }
