@@ -13,7 +13,8 @@ namespace {
 // nothing more than their classes; a rarer pair costs its excess over this,
 // so that text keeps about the costs the noise test was set on while a
 // reading that makes unlikely words loses to one that makes likely ones.
-constexpr int kCommonPairCost = 4;
+// At 4, 1 KB pieces of the manual pages were refused twice as often.
+constexpr int kCommonPairCost = 5;
 
 // The cost of a class of character after a class, about in bits. Rows: the
 // class of the last character, or a sentence's start for a space or line
