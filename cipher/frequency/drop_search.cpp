@@ -32,6 +32,13 @@ constexpr int kResyncWeight = 16;
 // every few bytes, real text far fewer.
 constexpr int kNoiseAllowance = 8;
 constexpr std::int64_t kNoiseBytesPerDrop = 3;
+// How far past the failure the search reads before it takes the lead's
+// way whether or not its rivals agree: rivals that read on together that
+// long seldom part later. One search in twenty ran to 256 and those took
+// a quarter of the search time; at 96 real text decrypts about a fifth
+// faster and, over the three corpora of the bench, no less right.
+constexpr std::int64_t kMaxSearchReach = 96;
+static_assert(kMaxSearchReach <= kMaxSearchAhead);
 // How often, in bytes, the search asks whether the readings near the lead
 // agree: the question walks their events, and stopping a few bytes later
 // costs less than asking at every byte.
@@ -264,7 +271,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     if (t >= failure + kConfirm && (t - start) % kAgreeCheckEvery == 0 &&
         ReadingsAgreeBefore(static_cast<std::int32_t>(t + 1 - kConfirm - start)))
       break;
-    if (t + 1 >= failure + kMaxSearchAhead) break;
+    if (t + 1 >= failure + kMaxSearchReach) break;
   }
   searchedTo_ = std::min(t + 1, available);
   return Outcome::kFound;
