@@ -26,7 +26,8 @@ constexpr int kNearMargin = 8;
 std::int64_t SingleDropSearch::ReadWhileClean(Guess& g, std::int64_t to) const {
   for (std::uint8_t byte = 0; g.readTo < to; ++g.readTo) {
     if (!codes_.Read(buffer_.Code(g.readTo, g.shift), g.counters, byte)) break;
-    g.cost += text_.Cost(g.beforeLast, g.last, byte);
+    g.cost += g.readTo == g.dropAt ? text_.CostAfterDrop(g.beforeLast, g.last, byte)
+                                   : text_.Cost(g.beforeLast, g.last, byte);
     g.beforeLast = g.last, g.last = byte;
   }
   return g.readTo;

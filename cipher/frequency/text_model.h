@@ -1,8 +1,8 @@
 // A rough model of Spanish or English text: the cost of a character after
-// the two before it, about in bits. The drop searches use it only to rank
-// readings that need as many drops, and to tell text from noise. Apart from
-// it, the cost of one letter after another, which tells letters of the same
-// class apart where the codes cannot: the fourth E from F.
+// the two before it, about in bits, by their classes and, for letters, by
+// how often one follows the other. The drop searches use it only to rank
+// readings that need as many drops, and to tell text from noise; the
+// letter pairs alone tell the fourth E from F where the codes cannot.
 #pragma once
 
 #include <array>
@@ -18,26 +18,18 @@ class TextModel {
   // What the first bytes of a file are read after: the end of a sentence.
   static constexpr std::uint8_t kStartBeforeLast = '.', kStartLast = ' ';
 
+  // One table load: the row by the last byte (and whether the one before
+  // ended a sentence), the column by the byte.
   int Cost(std::uint8_t beforeLast, std::uint8_t last, std::uint8_t byte) const {
-    // Rows: the class of the last character, or kSentenceStart for a space
-    // or line end after the end of a sentence. Columns: the class of `byte`.
-    static constexpr std::uint8_t kCostAfter[kContexts][kClasses] = {
-        // low up digit space close mark line control
-        {0, 5, 4, 0, 0, 2, 1, 0},  // after a lowercase letter
-        {0, 1, 4, 0, 0, 2, 1, 0},  // after an uppercase letter
-        {4, 4, 0, 0, 0, 1, 1, 0},  // after a digit
-        {0, 1, 0, 3, 4, 1, 2, 0},  // after a space
-        {3, 3, 2, 0, 2, 2, 0, 0},  // after , . ; : ? ! ) "
-        {1, 1, 1, 1, 2, 2, 1, 0},  // after another mark
-        {1, 0, 1, 1, 3, 1, 0, 0},  // after a line end or tab
-        {0, 0, 0, 0, 0, 0, 0, 0},  // after a control character
-        {3, 0, 1, 2, 4, 1, 1, 0},  // a sentence begins
-    };
-    int context = classOf_[last];
-    if ((context == kSpace || context == kLine) &&
-        (beforeLast == '.' || beforeLast == '?' || beforeLast == '!' || beforeLast == '\n'))
-      context = kSentenceStart;
-    return costAlone_[byte] + kCostAfter[context][classOf_[byte]];
+    const std::uint8_t row = endsSentence_[beforeLast] ? rowAfterSentence_[last] : rowOf_[last];
+    return cost_[row][byte];
+  }
+  // The same for the first byte after dropped bytes: the letter before it
+  // was not its neighbour, so only the classes count. Where an accented
+  // letter was dropped, the kept letters around it rarely make a pair.
+  int CostAfterDrop(std::uint8_t beforeLast, std::uint8_t last, std::uint8_t byte) const {
+    const std::uint8_t row = endsSentence_[beforeLast] ? rowAfterSentence_[last] : rowOf_[last];
+    return afterDropCost_[row][byte];
   }
 
   // The cost of `byte` after `last`, about in bits, case aside; anything
@@ -55,8 +47,22 @@ class TextModel {
   TextModel();
   static std::uint8_t ClassOf(std::uint8_t b);
   static std::uint8_t CostAlone(std::uint8_t b);
+  // The letter 0..25 that `b` is, case aside, or kNoLetter.
+  static int LetterOf(std::uint8_t b);
+  static constexpr int kNoLetter = 26;
+  // The cost of `letter` after `last`, both as LetterOf gives them.
+  static int PairCost(int last, int letter);
+
+  // Rows of cost_: after each letter (case folded) in either case, after
+  // each class of the other characters, and a sentence's start.
+  static constexpr int kLetterRows = 2 * 26, kRows = kLetterRows + kContexts;
 
   std::array<std::uint8_t, 256> classOf_{}, costAlone_{};
+  // The row of cost_ that the byte read last selects, and the one it
+  // selects after the end of a sentence; which bytes end one.
+  std::array<std::uint8_t, 256> rowOf_{}, rowAfterSentence_{};
+  std::array<bool, 256> endsSentence_{};
+  std::array<std::array<std::uint8_t, 256>, kRows> cost_{}, afterDropCost_{};
 };
 
 }  // namespace qor

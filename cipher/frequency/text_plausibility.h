@@ -12,11 +12,12 @@ namespace qor {
 // The searches' text is judged only over this many bytes or more: fewer
 // say too little.
 inline constexpr std::int64_t kMinSearchedToJudge = 16;
-// What the searched text may cost, about in bits: 6 per 2 bytes. Real text,
+// What the searched text may cost, about in bits: 13 per 4 bytes. Real text,
 // documentation with its names, commands and tables too, stays below it
-// (at 5 per 2, one 1 KB piece of it in six was refused); the noise that a
-// wrong key reads goes above.
-inline constexpr std::int64_t kMaxSearchedPenalty = 6, kPerSearchedBytes = 2;
+// (at 5 per 2, one 1 KB piece of it in six was refused; at 6 per 2, once
+// the text model weighed letter pairs, one in ten of the English reference);
+// the noise that a wrong key reads, with its unlikely pairs, goes above.
+inline constexpr std::int64_t kMaxSearchedPenalty = 13, kPerSearchedBytes = 4;
 
 // True when `cost` over `bytes` read by the drop searches is noise.
 constexpr bool ReadsAsNoise(std::int64_t cost, std::int64_t bytes) {

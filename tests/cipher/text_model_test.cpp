@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cipher/frequency/code_reader.h"
+#include "cipher/frequency/text_model.h"
+
+namespace qor {
+namespace {
+
+// What a reading costs, from the start of a sentence; `dropAfter` bytes in,
+// bytes had been dropped.
+int CostOf(const std::string& text, std::size_t dropAfter = std::string::npos) {
+  const TextModel& model = TextModel::Shared();
+  std::uint8_t beforeLast = TextModel::kStartBeforeLast, last = TextModel::kStartLast;
+  int cost = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<std::uint8_t>(text[i]);
+    cost += i == dropAfter ? model.CostAfterDrop(beforeLast, last, b) : model.Cost(beforeLast, last, b);
+    beforeLast = last, last = b;
+  }
+  return cost;
+}
+
+// Readings that a drop search weighs against each other have the same
+// characters' classes; the letters decide, in either case and language.
+TEST(TextModelTest, LikelyWordsCostLessThanTheirMisreadings) {
+  const struct {
+    const char* likely;
+    const char* unlikely;
+  } cases[] = {
+      {"la casa de la playa", "la cqsa de la plwya"},
+      {"informacion tecnica", "informaxion tecjica"},
+      {"LA CASA DE LA PLAYA", "LA CQSA DE LA PLWYA"},
+      {"the file format", "the fize formkt"},
+      {"Seccion 5.6, Infraestructura", "Seccion 5.6, Ixfraestructura"},
+      {"CAMPA\xD1" "A", "CAMPAZA"},  // Ñ pairs as N
+  };
+  for (const auto& c : cases) EXPECT_LT(CostOf(c.likely), CostOf(c.unlikely)) << c.likely;
+}
+
+// Where an accented letter was dropped, its neighbours were not next to
+// each other: "más" reads "ms", which there costs no more than "mi".
+TEST(TextModelTest, NoPairIsChargedAcrossADrop) {
+  EXPECT_GT(CostOf("es ms"), CostOf("es mi"));
+  EXPECT_EQ(CostOf("es ms", 4), CostOf("es mi", 4));
+}
+
+// The mark of a code 14 read as the fourth E is weighed as an E.
+TEST(TextModelTest, TheFourthEMarkReadsAsE) {
+  const std::string asMark = std::string("SE") + static_cast<char>(kFourthEMark) + "D";
+  EXPECT_EQ(CostOf(asMark), CostOf("SEED"));
+  EXPECT_EQ(TextModel::Shared().LetterPairCost('R', kFourthEMark), TextModel::Shared().LetterPairCost('r', 'e'));
+}
+
+}  // namespace
+}  // namespace qor
