@@ -1,7 +1,8 @@
 // Encryption: each kept byte's code, stepped by its cycle and mixed with
-// the key by its input position, a block at a time, the two lanes of a
-// block on two threads when the machine has them.
+// the key by its input position, a block at a time, the blocks worked out
+// on the pipeline's workers.
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "cipher/block_pipeline.h"
@@ -41,12 +42,11 @@ const CodeMachine& TheCodeMachine() {
   return machine;
 }
 
-// Each byte value's current state.
-using States = std::array<std::uint32_t, 256>;
+using States = ByteStates;
 
 // Codes and mixes `count` input bytes that start at a multiple of
 // kMixCycle; returns how many were written.
-std::size_t EncryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state,
+std::size_t EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state,
                         const std::array<std::uint8_t, kMixCycle>& mix) {
   const std::uint32_t* const entries = TheCodeMachine().entries.data();
   std::size_t written = 0;
@@ -63,17 +63,12 @@ std::size_t EncryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t*
   return written;
 }
 
-// Moves the states on over `count` input bytes as EncryptLane would, from
-// their byte counts alone; returns how many of the bytes are kept.
-std::size_t SkipLane(const std::uint8_t* in, std::size_t count, States& state) {
+// Moves the states on over `count` input bytes as EncryptBlock would, from
+// their byte counts alone.
+void SkipBlock(const std::uint8_t* in, std::size_t count, States& state) {
   const CodeMachine& m = TheCodeMachine();
   const auto occurrences = CountBytes(in, count);
-  std::size_t kept = 0;
-  for (int b = 0; b < 256; ++b) {
-    state[b] = m.start[b] + (state[b] - m.start[b] + occurrences[b]) % m.length[b];
-    kept += (m.entries[m.start[b]] >> 8 & 1) * occurrences[b];
-  }
-  return kept;
+  for (int b = 0; b < 256; ++b) state[b] = m.start[b] + (state[b] - m.start[b] + occurrences[b]) % m.length[b];
 }
 
 }  // namespace
@@ -89,37 +84,19 @@ void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
   if (size <= 0) return;
 
   const auto mix = StreamMixPattern(key);
-  States state = TheCodeMachine().start;
-  const std::size_t block = 2 * plan.lane;
-  std::vector<std::uint8_t> in(block);
-  BlockWriter writer(output, block, size);
-  LanePair lanes(plan, size);
-
-  for (std::int64_t done = 0; done < size;) {
-    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(block, size - done));
-    ReadBlock(input, in.data(), count);
-    std::uint8_t* const out = writer.Buffer();
-    const std::size_t first = FirstLane(count, plan);
-    std::size_t written = 0;
-    if (lanes.Parallel() && first < count) {
-      // The second lane starts where the first one's kept bytes end, with
-      // the states the first one leaves.
-      States second = state;
-      std::size_t writtenSecond = 0;
-      lanes.Run([&] { written = EncryptLane(in.data(), first, out, state, mix); },
-                [&] {
-                  const std::size_t kept = SkipLane(in.data(), first, second);
-                  writtenSecond = EncryptLane(in.data() + first, count - first, out + kept, second, mix);
-                });
-      state = second;
-      written += writtenSecond;
-    } else {
-      written = EncryptLane(in.data(), count, out, state, mix);
-    }
-    writer.Write(written);
-    done += static_cast<std::int64_t>(count);
-    if (!GoOn(progress, done, size)) return;
-  }
+  std::int64_t read = 0, delivered = 0;
+  BlockStages stages;
+  stages.read = [&](Block& block, States& running) {
+    ReadNext(input, plan.block, size, read, block);
+    SkipBlock(block.in, block.count, running);
+  };
+  stages.work = [&](Block& block) { block.written = EncryptBlock(block.in, block.count, block.out, block.state, mix); };
+  stages.deliver = [&](const Block& block) {
+    std::fwrite(block.out, 1, block.written, output);
+    delivered += static_cast<std::int64_t>(block.count);
+    return GoOn(progress, delivered, size);
+  };
+  RunBlocks(plan, plan.block, plan.block, size, TheCodeMachine().start, stages);
 }
 
 }  // namespace qor
