@@ -49,8 +49,7 @@ std::size_t DecryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t
   std::uint32_t* const current = state.data();
   std::uint8_t* o = out;
   for (std::size_t i = 0; i < count; i += 3) {
-    // The group as one 24-bit number, byte 0 highest.
-    const std::uint32_t bits = GroupWord(LoadGroup(in + i));
+    const std::uint32_t bits = LoadGroupBits(in + i);
     if (!TakeForm(halves, bits >> 12, firstByte, &FormHalves::first, current, o) ||
         !TakeForm(halves, bits & 0xFFFu, secondByte, &FormHalves::second, current, o))
       return i / 3;
@@ -66,7 +65,7 @@ void SkipBlock(const std::uint8_t* in, std::size_t count, States& state) {
   const FormMachine& m = TheFormMachine();
   std::array<std::uint32_t, 256> occurrences{};
   for (std::size_t i = 0; i < count; i += 3) {
-    const std::uint32_t bits = GroupWord(LoadGroup(in + i));
+    const std::uint32_t bits = LoadGroupBits(in + i);
     ++occurrences[m.firstByte[bits >> 12]];
     ++occurrences[m.secondByte[bits & 0xFFFu]];
   }
