@@ -4,7 +4,6 @@
 // on the pipeline's workers.
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "cipher/block_pipeline.h"
@@ -20,9 +19,9 @@ namespace {
 using States = ByteStates;
 
 // Encrypts `count` input bytes (even, starting at a whole run) into
-// count / 2 groups at out. The last group is stored without the spare
-// fourth byte, which may belong to the next block; the mixing may go on up
-// to a whole run past the groups.
+// count / 2 groups at out. Each group is stored with a fourth byte that the
+// next one overwrites, and the mixing may go on up to a whole run past the
+// groups: the buffer has room for both.
 void EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state,
                   const std::array<std::uint8_t, kMixRun>& mix) {
   // Plain pointers and locals: a byte store may alias anything, which
@@ -30,23 +29,13 @@ void EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, 
   const FormState* const states = TheFormMachine().states.data();
   std::uint32_t* const current = state.data();
   std::uint8_t* o = out;
-  std::uint32_t word = 0;
-  for (std::size_t i = 0; i < count; i += 2) {
-    if (i != 0) {
-      StoreGroup(o, word);
-      o += 3;
-    }
-    const std::uint8_t x = in[i], y = in[i + 1];
+  for (const std::uint8_t* p = in; p != in + count; p += 2, o += 3) {
+    const std::uint8_t x = p[0], y = p[1];
     const FormState& a = states[current[x]];
     current[x] = a.next;
     const FormState& b = states[current[y]];
     current[y] = b.next;
-    word = a.first | b.second;
-  }
-  if (count != 0) {
-    std::uint8_t last[4];
-    StoreGroup(last, word);
-    std::memcpy(o, last, 3);
+    StoreGroup(o, a.first | b.second);
   }
   const std::size_t outCount = count / 2 * 3;
   for (std::size_t run = 0; run < outCount; run += kMixRun) MixRun(out + run, mix);
@@ -99,7 +88,8 @@ void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
     return GoOn(progress, delivered, size);
   };
   // Two spare input bytes take the filler of an odd or empty input; the
-  // output has room for a whole run of mixing past the last group.
+  // output has room for a whole run of mixing past the last group (and for
+  // that group's fourth byte).
   RunBlocks(plan, plan.block + 2, plan.block / 2 * 3 + kMixRun, total, TheFormMachine().start, stages);
 }
 

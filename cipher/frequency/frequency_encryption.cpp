@@ -44,21 +44,38 @@ const CodeMachine& TheCodeMachine() {
 
 using States = ByteStates;
 
+// One byte: its state's code, mixed, is stored at out[written] and counted
+// if the byte is kept; its state moves on.
+inline void CodeByte(std::uint8_t b, std::uint8_t amount, const std::uint32_t* entries, std::uint32_t* state,
+                     std::uint8_t* out, std::size_t& written) {
+  const std::uint32_t e = entries[state[b]];
+  state[b] = e >> 16;
+  out[written] = static_cast<std::uint8_t>(e + amount);
+  written += e >> 8 & 1;
+}
+
 // Codes and mixes `count` input bytes that start at a multiple of
-// kMixCycle; returns how many were written.
+// kMixCycle; returns how many were written. Four bytes a step, the
+// cycle being a multiple of four, to spend fewer instructions on the loop.
 std::size_t EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state,
-                        const std::array<std::uint8_t, kMixCycle>& mix) {
+                         const std::array<std::uint8_t, kMixCycle>& mix) {
+  static_assert(kMixCycle % 4 == 0);
+  // Plain pointers: a byte store may alias anything.
   const std::uint32_t* const entries = TheCodeMachine().entries.data();
+  std::uint32_t* const current = state.data();
+  const std::uint8_t* const amounts = mix.data();
   std::size_t written = 0;
   for (std::size_t base = 0; base < count; base += kMixCycle) {
-    const std::size_t end = std::min(count, base + kMixCycle);
-    for (std::size_t i = base; i < end; ++i) {
-      const std::uint8_t b = in[i];
-      const std::uint32_t e = entries[state[b]];
-      state[b] = e >> 16;
-      out[written] = static_cast<std::uint8_t>(e + mix[i - base]);
-      written += e >> 8 & 1;
+    const std::uint8_t* const p = in + base;
+    const std::size_t n = std::min<std::size_t>(count - base, kMixCycle);
+    std::size_t j = 0;
+    for (; j + 4 <= n; j += 4) {
+      CodeByte(p[j], amounts[j], entries, current, out, written);
+      CodeByte(p[j + 1], amounts[j + 1], entries, current, out, written);
+      CodeByte(p[j + 2], amounts[j + 2], entries, current, out, written);
+      CodeByte(p[j + 3], amounts[j + 3], entries, current, out, written);
     }
+    for (; j < n; ++j) CodeByte(p[j], amounts[j], entries, current, out, written);
   }
   return written;
 }
