@@ -16,8 +16,8 @@ namespace qor {
 // at the start; exactly that many bytes are read. Both streams stay open.
 void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
                       const Progress& progress = {});
-// The same, cut into blocks and lanes as `plan` says; the bytes written are
-// the same for every plan.
+// The same, in the blocks and with the workers that `plan` says; the bytes
+// written are the same for every plan.
 void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
                       const Progress& progress, const BlockPlan& plan);
 

@@ -23,7 +23,7 @@ constexpr std::size_t kLane = kLaneUnit;
 constexpr std::size_t kBlock = 2 * kLane;
 
 // Text with dropped bytes, runs of one letter (a counter in every phase at
-// a boundary) and runs of dropped bytes that cross the lane boundaries.
+// a boundary) and runs of dropped bytes that cross the block boundaries.
 Bytes TextLike(std::mt19937& rng, std::size_t size) {
   Bytes b = test::RandomBytes(rng, size);
   for (auto& x : b)
@@ -87,7 +87,7 @@ TEST(BlockPipelineTest, EveryPlanGivesTheBytesOfTheDescription) {
           FibonacciDecryptResult result;
           EXPECT_EQ(Decrypted(encrypted, key, plan, result), size == 0 ? Bytes{0x00} : input);
           EXPECT_TRUE(result.ok());
-          // Damage in the first lane, just after it and in the last group:
+          // Damage in the first block, just after it and in the last group:
           // the same refusal and the same output as on one thread.
           for (std::size_t at : {kLane - 1, kLane + 4, encrypted.size() - 1}) {
             if (at >= encrypted.size()) continue;
