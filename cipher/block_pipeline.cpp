@@ -30,11 +30,13 @@ class Ring {
   Ring(const BlockStages& stages, std::vector<Slot>& slots, const ByteStates& start)
       : stages_(stages), slots_(slots), running_(start) {}
 
-  // A worker: takes the next block while the reading is its turn, works it
-  // out on its own, and marks it ready.
+  // A worker: takes the next block while the reading is its turn, counts
+  // it, takes its states when the block before has moved them on, works it
+  // out on its own and marks it ready.
   void Work() {
     for (;;) {
       Slot* slot = nullptr;
+      std::size_t index = 0;
       {
         std::lock_guard reading(readTurn_);
         {
@@ -43,15 +45,23 @@ class Ring {
           changed_.wait(lock, [&] { return slot->free || ended_; });
           if (ended_) return;
           slot->free = false;
-          ++next_;
+          index = next_++;
         }
-        slot->block.state = running_;
-        stages_.read(slot->block, running_);
+        stages_.read(slot->block);
         if (slot->block.last) {
           std::lock_guard lock(mutex_);
           ended_ = true;  // the others stop taking blocks
           changed_.notify_all();
         }
+      }
+      stages_.count(slot->block);
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return advanced_ == index; });
+        slot->block.state = running_;
+        stages_.advance(running_, slot->block);
+        ++advanced_;
+        changed_.notify_all();
       }
       stages_.work(slot->block);
       std::lock_guard lock(mutex_);
@@ -83,11 +93,12 @@ class Ring {
  private:
   const BlockStages& stages_;
   std::vector<Slot>& slots_;
-  ByteStates running_;  // the states at the start of the next block to read
+  ByteStates running_;  // the states at the start of block advanced_
   std::mutex readTurn_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::size_t next_ = 0;  // the next block to read
+  std::size_t next_ = 0;      // the next block to read
+  std::size_t advanced_ = 0;  // the next block to take its states
   bool ended_ = false;    // no more blocks are to be taken
 };
 
@@ -127,8 +138,10 @@ void RunBlocks(const BlockPlan& plan, std::size_t inSize, std::size_t outSize, s
   Block& block = slots[0].block;
   ByteStates running = start;
   do {
+    stages.read(block);
+    stages.count(block);
     block.state = running;
-    stages.read(block, running);
+    stages.advance(running, block);
     stages.work(block);
   } while (stages.deliver(block) && !block.last);
 }

@@ -1,11 +1,11 @@
 // Blocks in flight. A method's state at any input offset follows from how
 // often each byte value occurred before it, so whole blocks can be worked
-// out on different threads: one cheap pass over each block, in order,
-// reads it and moves the running state on over it (from its byte counts),
-// and the block's real work then starts from the state it was given, on
-// whichever worker is free. The caller's thread writes the blocks in order.
-// A ring of a few blocks bounds memory; the output never depends on how
-// many workers ran or when.
+// out on different threads: each block is read in order, its byte values
+// are counted by the worker that took it, the running state is moved on
+// over those counts in order (a few hundred steps a block), and the
+// block's real work starts from the state it was given. The caller's thread
+// writes the blocks in order. A ring of a few blocks bounds memory; the
+// output never depends on how many workers ran or when.
 #pragma once
 
 #include <array>
@@ -41,6 +41,7 @@ struct Block {
   std::uint8_t* in = nullptr;  // the input buffer, filled by the read
   std::size_t count = 0;       // input bytes in it
   bool last = false;           // no block follows
+  ByteStates counts{};         // how often each byte value occurs in it, set by the count
   ByteStates state{};          // the states at the block's start; the work may move them on
   std::uint8_t* out = nullptr;  // the output buffer
   std::size_t written = 0;     // output bytes, set by the work
@@ -51,8 +52,13 @@ struct Block {
 // The stages a method gives the pipeline.
 struct BlockStages {
   // In order, one block at a time: reads the next block into block.in and
-  // sets count and last, then moves `running` over it.
-  std::function<void(Block& block, ByteStates& running)> read;
+  // sets count and last.
+  std::function<void(Block& block)> read;
+  // On any thread: sets block.counts (and may prepare the input for the
+  // work).
+  std::function<void(Block& block)> count;
+  // In order, short: moves `running` on over block.counts.
+  std::function<void(ByteStates& running, const Block& block)> advance;
   // On any thread, blocks in any order: the block's output from its
   // input and its starting states.
   std::function<void(Block& block)> work;

@@ -57,19 +57,19 @@ std::size_t DecryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t
   return count / 3;
 }
 
-// Moves the states on over the unmixed whole groups of `count` bytes from
-// the bytes their halves add up to, as DecryptBlock would if every group
-// checked (if one does not, the run ends there and the blocks after it are
-// never delivered).
-void SkipBlock(const std::uint8_t* in, std::size_t count, States& state) {
+// How often each byte value occurs among the bytes that the unmixed whole
+// groups of `count` bytes add up to: as DecryptBlock would move the states
+// if every group checked (if one does not, the run ends there and the
+// blocks after it are never delivered).
+ByteStates CountValues(const std::uint8_t* in, std::size_t count) {
   const FormMachine& m = TheFormMachine();
-  std::array<std::uint32_t, 256> occurrences{};
+  ByteStates occurrences{};
   for (std::size_t i = 0; i < count; i += 3) {
     const std::uint32_t bits = LoadGroupBits(in + i);
     ++occurrences[m.firstByte[bits >> 12]];
     ++occurrences[m.secondByte[bits & 0xFFFu]];
   }
-  for (int b = 0; b < 256; ++b) state[b] = m.Advanced(static_cast<std::uint8_t>(b), state[b], occurrences[b]);
+  return occurrences;
 }
 
 }  // namespace
@@ -96,11 +96,12 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
   const auto mix = TripletMixPattern(key);
   std::int64_t read = 0, delivered = 0;
   BlockStages stages;
-  stages.read = [&](Block& block, States& running) {
-    ReadNext(input, plan.block, size, read, block);
+  stages.read = [&](Block& block) { ReadNext(input, plan.block, size, read, block); };
+  stages.count = [&](Block& block) {
     UnmixBlock(block.in, block.count, mix);
-    SkipBlock(block.in, block.count / 3 * 3, running);
+    block.counts = CountValues(block.in, block.count / 3 * 3);
   };
+  stages.advance = [&m](States& running, const Block& block) { m.Advance(running, block.counts); };
   stages.work = [&](Block& block) {
     const std::size_t whole = block.count / 3 * 3;
     const std::size_t checked = DecryptBlock(block.in, whole, block.out, block.state);

@@ -41,13 +41,6 @@ void EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, 
   for (std::size_t run = 0; run < outCount; run += kMixRun) MixRun(out + run, mix);
 }
 
-// Moves the states on over `count` input bytes as EncryptBlock would.
-void SkipBlock(const std::uint8_t* in, std::size_t count, States& state) {
-  const FormMachine& m = TheFormMachine();
-  const auto occurrences = CountBytes(in, count);
-  for (int b = 0; b < 256; ++b) state[b] = m.Advanced(static_cast<std::uint8_t>(b), state[b], occurrences[b]);
-}
-
 }  // namespace
 
 std::int64_t FibonacciOutputLength(std::int64_t inputLength) {
@@ -67,7 +60,7 @@ void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
   const auto mix = TripletMixPattern(key);
   std::int64_t read = 0, delivered = 0;
   BlockStages stages;
-  stages.read = [&](Block& block, States& running) {
+  stages.read = [&](Block& block) {
     ReadNext(input, plan.block, total, read, block);  // the group that reaches the size is the last
     std::size_t count = block.count;
     block.written = count / 2 * 3;
@@ -79,8 +72,10 @@ void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
       block.written += 2;
     }
     block.count = count;
-    SkipBlock(block.in, count, running);
   };
+  // The states move on by how often each byte occurs, as EncryptBlock moves them.
+  stages.count = [](Block& block) { block.counts = CountBytes(block.in, block.count); };
+  stages.advance = [](States& running, const Block& block) { TheFormMachine().Advance(running, block.counts); };
   stages.work = [&](Block& block) { EncryptBlock(block.in, block.count, block.out, block.state, mix); };
   stages.deliver = [&](const Block& block) {
     std::fwrite(block.out, 1, block.written, output);

@@ -46,6 +46,10 @@ struct FormMachine {
   std::uint32_t Advanced(std::uint8_t byte, std::uint32_t state, std::uint32_t steps) const {
     return start[byte] + (state - start[byte] + steps) % length[byte];
   }
+  // Every byte's state moved on by its number of occurrences.
+  void Advance(std::array<std::uint32_t, 256>& state, const std::array<std::uint32_t, 256>& occurrences) const {
+    for (int b = 0; b < 256; ++b) state[b] = Advanced(static_cast<std::uint8_t>(b), state[b], occurrences[b]);
+  }
 };
 
 // Built once, on first use.

@@ -80,11 +80,10 @@ std::size_t EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t
   return written;
 }
 
-// Moves the states on over `count` input bytes as EncryptBlock would, from
-// their byte counts alone.
-void SkipBlock(const std::uint8_t* in, std::size_t count, States& state) {
+// Every byte's state moved on by its number of occurrences, as
+// EncryptBlock would move it.
+void Advance(States& state, const ByteStates& occurrences) {
   const CodeMachine& m = TheCodeMachine();
-  const auto occurrences = CountBytes(in, count);
   for (int b = 0; b < 256; ++b) state[b] = m.start[b] + (state[b] - m.start[b] + occurrences[b]) % m.length[b];
 }
 
@@ -103,10 +102,9 @@ void EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
   const auto mix = StreamMixPattern(key);
   std::int64_t read = 0, delivered = 0;
   BlockStages stages;
-  stages.read = [&](Block& block, States& running) {
-    ReadNext(input, plan.block, size, read, block);
-    SkipBlock(block.in, block.count, running);
-  };
+  stages.read = [&](Block& block) { ReadNext(input, plan.block, size, read, block); };
+  stages.count = [](Block& block) { block.counts = CountBytes(block.in, block.count); };
+  stages.advance = [](States& running, const Block& block) { Advance(running, block.counts); };
   stages.work = [&](Block& block) { block.written = EncryptBlock(block.in, block.count, block.out, block.state, mix); };
   stages.deliver = [&](const Block& block) {
     std::fwrite(block.out, 1, block.written, output);
