@@ -1,67 +1,87 @@
-// Two lanes per block. A method's state at any input offset follows from
-// how often each byte value occurred before it, so the second part of a
-// block can start from the state the first part leaves without waiting for
-// it: a helper thread counts the first part's byte values, works out that
-// state and encrypts the second part while the caller's thread encrypts the
-// first. The output never depends on whether the helper ran.
+// Blocks in flight. A method's state at any input offset follows from how
+// often each byte value occurred before it, so whole blocks can be worked
+// out on different threads: each block is read in order, its byte values
+// are counted by the worker that took it, the running state is moved on
+// over those counts in order (a few hundred steps a block), and the
+// block's real work starts from the state it was given. The caller's thread
+// writes the blocks in order. A ring of a few blocks bounds memory; the
+// output never depends on how many workers ran or when.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <cstdio>
+#include <functional>
 
 namespace qor {
 
-// A lane's length is a whole number of these bytes, so that every lane
+// A block's length is a whole number of these bytes, so that every block
 // starts at the same place in each block loop's key pattern: 420 frequency
 // positions, 2240 Fibonacci input bytes (3360 output bytes), and 3360
 // encrypted bytes.
 inline constexpr std::size_t kLaneUnit = 6720;
 
-// How a block loop cuts its input: blocks of two lanes of `lane` bytes.
-// A quarter megabyte a lane keeps the thread hand-offs and the reads and
-// writes per block few, while a lane's input and output still fit in one
-// core's second-level cache.
+// How a block loop cuts its input and how many threads work on it.
+// A quarter megabyte keeps the hand-offs and the reads and writes per block
+// few, while a block's input and output still fit in one core's
+// second-level cache; two workers, one a core, with the caller's thread
+// writing in between.
 struct BlockPlan {
-  std::size_t lane = 39 * kLaneUnit;  // 262080 bytes
-  bool twoThreads = true;             // false: one thread does both lanes
+  std::size_t block = 39 * kLaneUnit;  // 262080 bytes
+  int workers = 2;                     // 0: everything on the caller's thread
 };
 
-// The caller's thread and, when there is one, a helper thread that runs
-// the second lane of each block.
-class LanePair {
- public:
-  // Starts the helper when the plan allows it, the machine has a second
-  // core and `input` bytes fill more than one lane; otherwise, or when no
-  // thread can be started, the caller does everything.
-  LanePair(const BlockPlan& plan, std::int64_t input);
-  ~LanePair();
-  LanePair(const LanePair&) = delete;
-  LanePair& operator=(const LanePair&) = delete;
+// Each byte value's state in a method's machine.
+using ByteStates = std::array<std::uint32_t, 256>;
 
-  bool Parallel() const { return worker_ != nullptr; }
-
-  // Runs `second` on the helper and `first` on this thread; returns once
-  // both are done. Only when Parallel().
-  template <class First, class Second>
-  void Run(First&& first, Second&& second) {
-    Start([](void* f) { (*static_cast<Second*>(f))(); }, &second);
-    first();
-    Wait();
-  }
-
- private:
-  struct Worker;
-  void Start(void (*task)(void*), void* context);
-  void Wait();
-  std::unique_ptr<Worker> worker_;
+// One block on its way through: its input, the states at its start, and
+// what its work made of it.
+struct Block {
+  std::uint8_t* in = nullptr;  // the input buffer, filled by the read
+  std::size_t count = 0;       // input bytes in it
+  bool last = false;           // no block follows
+  ByteStates counts{};         // how often each byte value occurs in it, set by the count
+  ByteStates state{};          // the states at the block's start; the work may move them on
+  std::uint8_t* out = nullptr;  // the output buffer
+  std::size_t written = 0;     // output bytes, set by the work
+  bool refused = false;        // the work found the input bad: this block ends the run
+  std::size_t refusedAt = 0;   // where, in input bytes from the block's start
 };
+
+// The stages a method gives the pipeline.
+struct BlockStages {
+  // In order, one block at a time: reads the next block into block.in and
+  // sets count and last.
+  std::function<void(Block& block)> read;
+  // On any thread: sets block.counts (and may prepare the input for the
+  // work).
+  std::function<void(Block& block)> count;
+  // In order, short: moves `running` on over block.counts.
+  std::function<void(ByteStates& running, const Block& block)> advance;
+  // On any thread, blocks in any order: the block's output from its
+  // input and its starting states.
+  std::function<void(Block& block)> work;
+  // In order, on the caller's thread: writes the block and reports
+  // progress; false ends the run after this block.
+  std::function<bool(const Block& block)> deliver;
+};
+
+// Runs the stages over the whole input, from the states `start`. Buffers
+// of `inSize` and `outSize` bytes per block; `total` input bytes are
+// expected (workers are started only for more than one block). Returns once
+// the last block, or the one on which deliver said false, has been
+// delivered; blocks after that one may have been read and worked out, but
+// are never delivered.
+void RunBlocks(const BlockPlan& plan, std::size_t inSize, std::size_t outSize, std::int64_t total,
+               const ByteStates& start, const BlockStages& stages);
+
+// A read stage's reading: the next at most `blockSize` bytes of an input of
+// `size` bytes, of which `read` have been read so far (ReadBlock's
+// filling if the stream ends early); sets count and last, moves `read` on.
+void ReadNext(std::FILE* input, std::size_t blockSize, std::int64_t size, std::int64_t& read, Block& block);
 
 // How often each byte value occurs in `count` bytes.
 std::array<std::uint32_t, 256> CountBytes(const std::uint8_t* bytes, std::size_t count);
-
-// A block's first lane: its first min(count, lane) bytes.
-inline std::size_t FirstLane(std::size_t count, const BlockPlan& plan) { return count < plan.lane ? count : plan.lane; }
 
 }  // namespace qor

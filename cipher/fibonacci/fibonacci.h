@@ -20,8 +20,8 @@ std::int64_t FibonacciOutputLength(std::int64_t inputLength);
 // at the start; exactly that many bytes are read. Both streams stay open.
 void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
                       const Progress& progress = {});
-// The same, cut into blocks and lanes as `plan` says; the bytes written are
-// the same for every plan.
+// The same, in the blocks and with the workers that `plan` says; the bytes
+// written are the same for every plan.
 void EncryptFibonacci(std::FILE* input, std::FILE* output, const CipherKey& key,
                       const Progress& progress, const BlockPlan& plan);
 

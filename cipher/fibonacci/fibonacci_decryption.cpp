@@ -1,9 +1,9 @@
 // DecryptFibonacci as a block loop: whole runs unmixed at once, then each
 // group's two halves read back to values through the form machine and
-// checked against the form that value must have at this occurrence. The two
-// lanes of a block run on two threads when the machine has them.
+// checked against the form that value must have at this occurrence, the
+// blocks worked out on the pipeline's workers.
 #include <algorithm>
-#include <vector>
+#include <cstdio>
 
 #include "cipher/block_pipeline.h"
 #include "cipher/fibonacci/fibonacci.h"
@@ -15,10 +15,10 @@ namespace qor {
 
 namespace {
 
-using States = std::array<std::uint32_t, 256>;
+using States = ByteStates;
 
 // Unmixes `count` bytes that start at a whole run.
-void UnmixLane(std::uint8_t* in, std::size_t count, const std::array<std::uint8_t, kMixRun>& mix) {
+void UnmixBlock(std::uint8_t* in, std::size_t count, const std::array<std::uint8_t, kMixRun>& mix) {
   std::size_t run = 0;
   for (; run + kMixRun <= count; run += kMixRun) UnmixRun(in + run, mix);
   for (std::size_t i = run; i < count; ++i) in[i] = static_cast<std::uint8_t>(in[i] - mix[i - run]);
@@ -39,7 +39,7 @@ inline bool TakeForm(const FormHalves* halves, std::uint32_t half, const std::ui
 
 // Decodes the unmixed whole groups of `count` bytes into out; returns how
 // many of them checked, stopping at the first that does not.
-std::size_t DecryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state) {
+std::size_t DecryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state) {
   // Plain pointers: a byte store may alias anything, which would make the
   // compiler reload each of them after every byte.
   const FormMachine& m = TheFormMachine();
@@ -49,8 +49,7 @@ std::size_t DecryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t*
   std::uint32_t* const current = state.data();
   std::uint8_t* o = out;
   for (std::size_t i = 0; i < count; i += 3) {
-    // The group as one 24-bit number, byte 0 highest.
-    const std::uint32_t bits = GroupWord(LoadGroup(in + i));
+    const std::uint32_t bits = LoadGroupBits(in + i);
     if (!TakeForm(halves, bits >> 12, firstByte, &FormHalves::first, current, o) ||
         !TakeForm(halves, bits & 0xFFFu, secondByte, &FormHalves::second, current, o))
       return i / 3;
@@ -58,19 +57,19 @@ std::size_t DecryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t*
   return count / 3;
 }
 
-// Moves the states on over the unmixed whole groups of `count` bytes from
-// the bytes their halves add up to, as DecryptLane would if every group
-// checked (if one does not, the first lane stops there and this lane's
-// result is not used).
-void SkipLane(const std::uint8_t* in, std::size_t count, States& state) {
+// How often each byte value occurs among the bytes that the unmixed whole
+// groups of `count` bytes add up to: as DecryptBlock would move the states
+// if every group checked (if one does not, the run ends there and the
+// blocks after it are never delivered).
+ByteStates CountValues(const std::uint8_t* in, std::size_t count) {
   const FormMachine& m = TheFormMachine();
-  std::array<std::uint32_t, 256> occurrences{};
+  ByteStates occurrences{};
   for (std::size_t i = 0; i < count; i += 3) {
-    const std::uint32_t bits = GroupWord(LoadGroup(in + i));
+    const std::uint32_t bits = LoadGroupBits(in + i);
     ++occurrences[m.firstByte[bits >> 12]];
     ++occurrences[m.secondByte[bits & 0xFFFu]];
   }
-  for (int b = 0; b < 256; ++b) state[b] = m.Advanced(static_cast<std::uint8_t>(b), state[b], occurrences[b]);
+  return occurrences;
 }
 
 }  // namespace
@@ -95,64 +94,45 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
 
   const FormMachine& m = TheFormMachine();
   const auto mix = TripletMixPattern(key);
-  States state = m.start;
-  const std::size_t block = 2 * plan.lane;  // whole groups, whole mixing runs
-  std::vector<std::uint8_t> in(block + 1);  // a spare byte for the last group's word
-  BlockWriter writer(output, block / 3 * 2, size / 3 * 2);
-  LanePair lanes(plan, size);
-
-  for (std::int64_t done = 0; done < size;) {
-    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(block, size - done));
-    ReadBlock(input, in.data(), count);
-    const std::size_t whole = count / 3 * 3;
-    std::uint8_t* const out = writer.Buffer();
-    const std::size_t first = FirstLane(whole, plan);
-    // Groups that checked, in the first lane and after it.
-    std::size_t checked = 0;
-    bool allChecked = false;
-    if (lanes.Parallel() && first < whole) {
-      lanes.Run([&] { UnmixLane(in.data(), first, mix); },
-                [&] { UnmixLane(in.data() + first, count - first, mix); });
-      States second = state;
-      std::size_t checkedSecond = 0;
-      lanes.Run([&] { checked = DecryptLane(in.data(), first, out, state); },
-                [&] {
-                  SkipLane(in.data(), first, second);
-                  checkedSecond = DecryptLane(in.data() + first, whole - first, out + first / 3 * 2, second);
-                });
-      if (checked == first / 3) {
-        checked += checkedSecond;
-        state = second;
-      }
-    } else {
-      UnmixLane(in.data(), count, mix);
-      checked = DecryptLane(in.data(), whole, out, state);
+  std::int64_t read = 0, delivered = 0;
+  BlockStages stages;
+  stages.read = [&](Block& block) { ReadNext(input, plan.block, size, read, block); };
+  stages.count = [&](Block& block) {
+    UnmixBlock(block.in, block.count, mix);
+    block.counts = CountValues(block.in, block.count / 3 * 3);
+  };
+  stages.advance = [&m](States& running, const Block& block) { m.Advance(running, block.counts); };
+  stages.work = [&](Block& block) {
+    const std::size_t whole = block.count / 3 * 3;
+    const std::size_t checked = DecryptBlock(block.in, whole, block.out, block.state);
+    block.written = 2 * checked;
+    block.refused = checked < whole / 3;
+    block.refusedAt = 3 * checked;
+    if (block.refused || whole == block.count) return;
+    // The cut last group: a whole first form, then the filler (input byte
+    // 0) of which only digits 11..8 were kept.
+    std::uint8_t* o = block.out + block.written;
+    const std::uint32_t bits = (std::uint32_t{block.in[whole]} << 16) | (std::uint32_t{block.in[whole + 1]} << 8);
+    const bool firstChecks =
+        TakeForm(m.halves.data(), bits >> 12, m.firstByte.data(), &FormHalves::first, block.state.data(), o);
+    block.refused = !firstChecks || (m.halves[block.state[0]].second & 0xF00u) != (bits & 0xF00u);
+    block.refusedAt = whole;
+    block.written += firstChecks && !block.refused ? 1 : 0;
+  };
+  stages.deliver = [&](const Block& block) {
+    std::fwrite(block.out, 1, block.written, output);
+    if (block.refused) {
+      reject(delivered + static_cast<std::int64_t>(block.refusedAt));
+      return false;
     }
-    allChecked = checked == whole / 3;
-    if (!allChecked) {
-      writer.Write(2 * checked);
-      return reject(done + static_cast<std::int64_t>(3 * checked));
-    }
-    std::uint8_t* o = out + whole / 3 * 2;
-    if (whole < count) {
-      // The cut last group: a whole first form, then the filler (input
-      // byte 0) of which only digits 11..8 were kept.
-      const std::uint32_t bits = (std::uint32_t{in[whole]} << 16) | (std::uint32_t{in[whole + 1]} << 8);
-      const bool firstChecks =
-          TakeForm(m.halves.data(), bits >> 12, m.firstByte.data(), &FormHalves::first, state.data(), o);
-      if (!firstChecks || (m.halves[state[0]].second & 0xF00u) != (bits & 0xF00u)) {
-        writer.Write(static_cast<std::size_t>(o - out) - (firstChecks ? 1 : 0));
-        return reject(done + static_cast<std::int64_t>(whole));
-      }
-      result.couldBeEmpty = size == 2 && out[0] == 0x00;
-    }
-    writer.Write(static_cast<std::size_t>(o - out));
-    done += static_cast<std::int64_t>(count);
-    if (!GoOn(progress, done, size)) {
-      result.status = DecryptStatus::kStopped;
-      return result;
-    }
-  }
+    result.couldBeEmpty = size == 2 && block.out[0] == 0x00;
+    delivered += static_cast<std::int64_t>(block.count);
+    if (GoOn(progress, delivered, size)) return true;
+    result.status = DecryptStatus::kStopped;
+    return false;
+  };
+  // A spare input byte for the last group's word.
+  RunBlocks(plan, plan.block + 1, plan.block / 3 * 2, size, m.start, stages);
   return result;
 }
 

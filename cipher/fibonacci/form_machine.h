@@ -19,11 +19,13 @@ struct FormState {
 // A state as decryption reads it: the form as the 12 bits of a group's
 // first half (bits 23..12 of its 24-bit number) and of its second half
 // (bits 11..0), and the next state; small, so that the whole machine stays
-// in the first-level cache.
+// in the first-level cache, and eight bytes, so that a state's index scales
+// to its address inside the load.
 struct FormHalves {
   std::uint16_t first;
   std::uint16_t second;
   std::uint16_t next;
+  std::uint16_t unused = 0;
 };
 
 struct FormMachine {
@@ -43,6 +45,10 @@ struct FormMachine {
   // The state of `byte` after `steps` more occurrences from `state`.
   std::uint32_t Advanced(std::uint8_t byte, std::uint32_t state, std::uint32_t steps) const {
     return start[byte] + (state - start[byte] + steps) % length[byte];
+  }
+  // Every byte's state moved on by its number of occurrences.
+  void Advance(std::array<std::uint32_t, 256>& state, const std::array<std::uint32_t, 256>& occurrences) const {
+    for (int b = 0; b < 256; ++b) state[b] = Advanced(static_cast<std::uint8_t>(b), state[b], occurrences[b]);
   }
 };
 

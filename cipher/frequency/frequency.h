@@ -19,8 +19,8 @@ namespace qor {
 // refuse the output for them.
 FrequencyEncryptResult EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
                                         const Progress& progress = {});
-// The same, cut into blocks and lanes as `plan` says; the bytes written are
-// the same for every plan.
+// The same, in the blocks and with the workers that `plan` says; the bytes
+// written (and the places counted) are the same for every plan.
 FrequencyEncryptResult EncryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
                                         const Progress& progress, const BlockPlan& plan);
 

@@ -1,7 +1,8 @@
 // Encryption: each kept byte's code, stepped by its cycle and mixed with
-// the key by its input position, a block at a time, the two lanes of a
-// block on two threads when the machine has them.
+// the key by its input position, a block at a time, the blocks worked out
+// on the pipeline's workers.
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "cipher/block_pipeline.h"
@@ -42,39 +43,49 @@ const CodeMachine& TheCodeMachine() {
   return machine;
 }
 
-// Each byte value's current state.
-using States = std::array<std::uint32_t, 256>;
+using States = ByteStates;
+
+// One byte: its state's code, mixed, is stored at out[written] and counted
+// if the byte is kept; its state moves on.
+inline void CodeByte(std::uint8_t b, std::uint8_t amount, const std::uint32_t* entries, std::uint32_t* state,
+                     std::uint8_t* out, std::size_t& written) {
+  const std::uint32_t e = entries[state[b]];
+  state[b] = e >> 16;
+  out[written] = static_cast<std::uint8_t>(e + amount);
+  written += e >> 8 & 1;
+}
 
 // Codes and mixes `count` input bytes that start at a multiple of
-// kMixCycle; returns how many were written.
-std::size_t EncryptLane(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state,
-                        const std::array<std::uint8_t, kMixCycle>& mix) {
+// kMixCycle; returns how many were written. Four bytes a step, the
+// cycle being a multiple of four, to spend fewer instructions on the loop.
+std::size_t EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state,
+                         const std::array<std::uint8_t, kMixCycle>& mix) {
+  static_assert(kMixCycle % 4 == 0);
+  // Plain pointers: a byte store may alias anything.
   const std::uint32_t* const entries = TheCodeMachine().entries.data();
+  std::uint32_t* const current = state.data();
+  const std::uint8_t* const amounts = mix.data();
   std::size_t written = 0;
   for (std::size_t base = 0; base < count; base += kMixCycle) {
-    const std::size_t end = std::min(count, base + kMixCycle);
-    for (std::size_t i = base; i < end; ++i) {
-      const std::uint8_t b = in[i];
-      const std::uint32_t e = entries[state[b]];
-      state[b] = e >> 16;
-      out[written] = static_cast<std::uint8_t>(e + mix[i - base]);
-      written += e >> 8 & 1;
+    const std::uint8_t* const p = in + base;
+    const std::size_t n = std::min<std::size_t>(count - base, kMixCycle);
+    std::size_t j = 0;
+    for (; j + 4 <= n; j += 4) {
+      CodeByte(p[j], amounts[j], entries, current, out, written);
+      CodeByte(p[j + 1], amounts[j + 1], entries, current, out, written);
+      CodeByte(p[j + 2], amounts[j + 2], entries, current, out, written);
+      CodeByte(p[j + 3], amounts[j + 3], entries, current, out, written);
     }
+    for (; j < n; ++j) CodeByte(p[j], amounts[j], entries, current, out, written);
   }
   return written;
 }
 
-// Moves the states on over `count` input bytes as EncryptLane would, from
-// their byte counts alone; returns how many of the bytes are kept.
-std::size_t SkipLane(const std::uint8_t* in, std::size_t count, States& state) {
+// Every byte's state moved on by its number of occurrences, as
+// EncryptBlock would move it.
+void Advance(States& state, const ByteStates& occurrences) {
   const CodeMachine& m = TheCodeMachine();
-  const auto occurrences = CountBytes(in, count);
-  std::size_t kept = 0;
-  for (int b = 0; b < 256; ++b) {
-    state[b] = m.start[b] + (state[b] - m.start[b] + occurrences[b]) % m.length[b];
-    kept += (m.entries[m.start[b]] >> 8 & 1) * occurrences[b];
-  }
-  return kept;
+  for (int b = 0; b < 256; ++b) state[b] = m.start[b] + (state[b] - m.start[b] + occurrences[b]) % m.length[b];
 }
 
 }  // namespace
@@ -91,38 +102,21 @@ FrequencyEncryptResult EncryptFrequency(std::FILE* input, std::FILE* output, con
   if (size <= 0) return drops.Result();
 
   const auto mix = StreamMixPattern(key);
-  States state = TheCodeMachine().start;
-  const std::size_t block = 2 * plan.lane;
-  std::vector<std::uint8_t> in(block);
-  BlockWriter writer(output, block, size);
-  LanePair lanes(plan, size);
-
-  for (std::int64_t done = 0; done < size;) {
-    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(block, size - done));
-    ReadBlock(input, in.data(), count);
-    drops.Add(in.data(), count);
-    std::uint8_t* const out = writer.Buffer();
-    const std::size_t first = FirstLane(count, plan);
-    std::size_t written = 0;
-    if (lanes.Parallel() && first < count) {
-      // The second lane starts where the first one's kept bytes end, with
-      // the states the first one leaves.
-      States second = state;
-      std::size_t writtenSecond = 0;
-      lanes.Run([&] { written = EncryptLane(in.data(), first, out, state, mix); },
-                [&] {
-                  const std::size_t kept = SkipLane(in.data(), first, second);
-                  writtenSecond = EncryptLane(in.data() + first, count - first, out + kept, second, mix);
-                });
-      state = second;
-      written += writtenSecond;
-    } else {
-      written = EncryptLane(in.data(), count, out, state, mix);
-    }
-    writer.Write(written);
-    done += static_cast<std::int64_t>(count);
-    if (!GoOn(progress, done, size)) break;
-  }
+  std::int64_t read = 0, delivered = 0;
+  BlockStages stages;
+  stages.read = [&](Block& block) { ReadNext(input, plan.block, size, read, block); };
+  stages.count = [](Block& block) { block.counts = CountBytes(block.in, block.count); };
+  stages.advance = [](States& running, const Block& block) { Advance(running, block.counts); };
+  stages.work = [&](Block& block) { block.written = EncryptBlock(block.in, block.count, block.out, block.state, mix); };
+  // The drop places are counted in input order, on the caller's thread,
+  // which otherwise mostly waits for the workers.
+  stages.deliver = [&](const Block& block) {
+    drops.Add(block.in, block.count);
+    std::fwrite(block.out, 1, block.written, output);
+    delivered += static_cast<std::int64_t>(block.count);
+    return GoOn(progress, delivered, size);
+  };
+  RunBlocks(plan, plan.block, plan.block, size, TheCodeMachine().start, stages);
   return drops.Result();
 }
 

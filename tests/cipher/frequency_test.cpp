@@ -160,7 +160,7 @@ TEST(EncryptFrequencyTest, SameInputAndKeyGiveSameBytes) {
 TEST(EncryptFrequencyTest, ReportsProgressUpToTheSize) {
   std::mt19937 rng(7);
   const Bytes input = test::RandomBytes(rng, 150000);
-  const BlockPlan plan{3 * kLaneUnit};  // blocks of 40320 bytes: 4 of them
+  const BlockPlan plan{6 * kLaneUnit};  // blocks of 40320 bytes: 4 of them
   std::int64_t last = -1, total = -1;
   int calls = 0;
   test::RunMethod(
