@@ -104,7 +104,9 @@ class Ring {
 
 std::vector<Slot> MakeSlots(int count, std::size_t inSize, std::size_t outSize) {
   std::vector<Slot> slots(static_cast<std::size_t>(count));
-  for (Slot& s : slots) {
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    Slot& s = slots[i];
+    s.block.slot = static_cast<int>(i);
     s.in.resize(inSize);
     s.out.resize(outSize);
     s.block.in = s.in.data();
@@ -115,11 +117,13 @@ std::vector<Slot> MakeSlots(int count, std::size_t inSize, std::size_t outSize) 
 
 }  // namespace
 
+int BlockSlots(const BlockPlan& plan) { return std::max(plan.workers, 0) + kSpareSlots; }
+
 void RunBlocks(const BlockPlan& plan, std::size_t inSize, std::size_t outSize, std::int64_t total,
                const ByteStates& start, const BlockStages& stages) {
   const bool manyBlocks = total > static_cast<std::int64_t>(plan.block);
   if (manyBlocks && plan.workers > 0) {
-    std::vector<Slot> slots = MakeSlots(plan.workers + kSpareSlots, inSize, outSize);
+    std::vector<Slot> slots = MakeSlots(BlockSlots(plan), inSize, outSize);
     Ring ring(stages, slots, start);
     std::vector<std::thread> threads;
     try {

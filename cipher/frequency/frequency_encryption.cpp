@@ -105,13 +105,18 @@ FrequencyEncryptResult EncryptFrequency(std::FILE* input, std::FILE* output, con
   std::int64_t read = 0, delivered = 0;
   BlockStages stages;
   stages.read = [&](Block& block) { ReadNext(input, plan.block, size, read, block); };
-  stages.count = [](Block& block) { block.counts = CountBytes(block.in, block.count); };
+  // Each block's drop runs are found by its worker; only their joining
+  // stays in input order.
+  std::vector<DropSummary> summaries(static_cast<std::size_t>(BlockSlots(plan)));
+  const int period = drops.Period();
+  stages.count = [&summaries, period](Block& block) {
+    block.counts = CountBytes(block.in, block.count);
+    summaries[static_cast<std::size_t>(block.slot)] = SummarizeDrops(block.in, block.count, period);
+  };
   stages.advance = [](States& running, const Block& block) { Advance(running, block.counts); };
   stages.work = [&](Block& block) { block.written = EncryptBlock(block.in, block.count, block.out, block.state, mix); };
-  // The drop places are counted in input order, on the caller's thread,
-  // which otherwise mostly waits for the workers.
   stages.deliver = [&](const Block& block) {
-    drops.Add(block.in, block.count);
+    drops.Join(summaries[static_cast<std::size_t>(block.slot)], block.count);
     std::fwrite(block.out, 1, block.written, output);
     delivered += static_cast<std::int64_t>(block.count);
     return GoOn(progress, delivered, size);
