@@ -1,7 +1,8 @@
-// DecryptFibonacci as a block loop: whole runs unmixed at once, then each
-// group's two halves read back to values through the form machine and
-// checked against the form that value must have at this occurrence, the
-// blocks worked out on the pipeline's workers.
+// DecryptFibonacci as a block loop: whole runs unmixed at once, each
+// group's two halves read back to the bytes they add up to (which needs no
+// state, so it goes with the count), then those bytes encrypted again
+// through the form machine and checked against the group, the blocks
+// worked out on the pipeline's workers.
 #include <algorithm>
 #include <cstdio>
 
@@ -37,37 +38,43 @@ inline bool TakeForm(const FormHalves* halves, std::uint32_t half, const std::ui
   return true;
 }
 
-// Decodes the unmixed whole groups of `count` bytes into out; returns how
-// many of them checked, stopping at the first that does not.
-std::size_t DecryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state) {
-  // Plain pointers: a byte store may alias anything, which would make the
-  // compiler reload each of them after every byte.
-  const FormMachine& m = TheFormMachine();
-  const FormHalves* const halves = m.halves.data();
-  const std::uint8_t* const firstByte = m.firstByte.data();
-  const std::uint8_t* const secondByte = m.secondByte.data();
+// Checks the unmixed whole groups of `count` bytes against the bytes they
+// were read back to at out: each pair, encrypted from `state`, must give
+// the group again. Returns how many groups checked, stopping at the first
+// that does not. As the halves' own checks, one after the other: the two
+// forms take disjoint bits.
+std::size_t CheckBlock(const std::uint8_t* in, std::size_t count, const std::uint8_t* out, States& state) {
+  // Plain pointers: a byte store may alias anything.
+  const FormState* const states = TheFormMachine().states.data();
   std::uint32_t* const current = state.data();
-  std::uint8_t* o = out;
-  for (std::size_t i = 0; i < count; i += 3) {
-    const std::uint32_t bits = LoadGroupBits(in + i);
-    if (!TakeForm(halves, bits >> 12, firstByte, &FormHalves::first, current, o) ||
-        !TakeForm(halves, bits & 0xFFFu, secondByte, &FormHalves::second, current, o))
-      return i / 3;
+  const std::size_t groups = count / 3;
+  for (std::size_t g = 0; g < groups; ++g) {
+    const std::uint8_t x = out[2 * g], y = out[2 * g + 1];
+    const FormState& a = states[current[x]];
+    current[x] = a.next;
+    const FormState& b = states[current[y]];
+    current[y] = b.next;
+    if ((a.first | b.second) != LoadGroupWord(in + 3 * g)) return g;
   }
-  return count / 3;
+  return groups;
 }
 
-// How often each byte value occurs among the bytes that the unmixed whole
-// groups of `count` bytes add up to: as DecryptBlock would move the states
-// if every group checked (if one does not, the run ends there and the
-// blocks after it are never delivered).
-ByteStates CountValues(const std::uint8_t* in, std::size_t count) {
+// Reads the unmixed whole groups of `count` bytes back to the bytes their
+// halves add up to, two a group at out, and counts how often each occurs:
+// as CheckBlock would move the states if every group checked (if one does
+// not, the run ends there and the blocks after it are never delivered).
+ByteStates ReadBackBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out) {
   const FormMachine& m = TheFormMachine();
+  const std::uint8_t* const firstByte = m.firstByte.data();
+  const std::uint8_t* const secondByte = m.secondByte.data();
   ByteStates occurrences{};
-  for (std::size_t i = 0; i < count; i += 3) {
-    const std::uint32_t bits = LoadGroupBits(in + i);
-    ++occurrences[m.firstByte[bits >> 12]];
-    ++occurrences[m.secondByte[bits & 0xFFFu]];
+  for (std::size_t g = 0; g < count / 3; ++g) {
+    const std::uint32_t bits = LoadGroupBits(in + 3 * g);
+    const std::uint8_t x = firstByte[bits >> 12], y = secondByte[bits & 0xFFFu];
+    out[2 * g] = x;
+    out[2 * g + 1] = y;
+    ++occurrences[x];
+    ++occurrences[y];
   }
   return occurrences;
 }
@@ -99,12 +106,12 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
   stages.read = [&](Block& block) { ReadNext(input, plan.block, size, read, block); };
   stages.count = [&](Block& block) {
     UnmixBlock(block.in, block.count, mix);
-    block.counts = CountValues(block.in, block.count / 3 * 3);
+    block.counts = ReadBackBlock(block.in, block.count / 3 * 3, block.out);
   };
   stages.advance = [&m](States& running, const Block& block) { m.Advance(running, block.counts); };
   stages.work = [&](Block& block) {
     const std::size_t whole = block.count / 3 * 3;
-    const std::size_t checked = DecryptBlock(block.in, whole, block.out, block.state);
+    const std::size_t checked = CheckBlock(block.in, whole, block.out, block.state);
     block.written = 2 * checked;
     block.refused = checked < whole / 3;
     block.refusedAt = 3 * checked;

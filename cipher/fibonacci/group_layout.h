@@ -64,6 +64,18 @@ inline void StoreGroup(std::uint8_t* o, std::uint32_t word) {
   }
 }
 
+// The group at p as GroupWord makes it (StoreGroup's inverse). Reads a
+// fourth byte past it.
+inline std::uint32_t LoadGroupWord(const std::uint8_t* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t word;
+    std::memcpy(&word, p, 4);
+    return word & 0xFFFFFFu;
+  } else {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16;
+  }
+}
+
 // The group at p as its 24-bit number (byte 0 highest): one load and a
 // byte swap, where GroupWord's shifts and masks would cost six
 // instructions a group. Reads a fourth byte past it.
