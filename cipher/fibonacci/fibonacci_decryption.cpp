@@ -45,16 +45,19 @@ inline bool TakeForm(const FormHalves* halves, std::uint32_t half, const std::ui
 // forms take disjoint bits.
 std::size_t CheckBlock(const std::uint8_t* in, std::size_t count, const std::uint8_t* out, States& state) {
   // Plain pointers: a byte store may alias anything.
-  const FormState* const states = TheFormMachine().states.data();
+  const FormStates& states = TheFormMachine().states;
+  const std::uint32_t* const first = states.first.data();
+  const std::uint32_t* const second = states.second.data();
+  const std::uint32_t* const next = states.next.data();
   std::uint32_t* const current = state.data();
   const std::size_t groups = count / 3;
   for (std::size_t g = 0; g < groups; ++g) {
     const std::uint8_t x = out[2 * g], y = out[2 * g + 1];
-    const FormState& a = states[current[x]];
-    current[x] = a.next;
-    const FormState& b = states[current[y]];
-    current[y] = b.next;
-    if ((a.first | b.second) != LoadGroupWord(in + 3 * g)) return g;
+    const std::uint32_t a = current[x];
+    current[x] = next[a];
+    const std::uint32_t b = current[y];
+    current[y] = next[b];
+    if ((first[a] | second[b]) != LoadGroupWord(in + 3 * g)) return g;
   }
   return groups;
 }
