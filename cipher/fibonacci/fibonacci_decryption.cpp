@@ -50,22 +50,14 @@ std::size_t CheckBlock(const std::uint8_t* in, std::size_t count, const std::uin
   const std::uint32_t* const second = states.second.data();
   const std::uint32_t* const next = states.next.data();
   std::uint32_t* const current = state.data();
-  const auto checks = [&](const std::uint8_t* group, const std::uint8_t* pair) {
+  return EachGroup(count / 3, [&](std::size_t g) {
+    const std::uint8_t* const pair = out + 2 * g;
     const std::uint32_t a = current[pair[0]];
     current[pair[0]] = next[a];
     const std::uint32_t b = current[pair[1]];
     current[pair[1]] = next[b];
-    return (first[a] | second[b]) == LoadGroupWord(group);
-  };
-  // Two groups a step, to spend fewer instructions on the loop.
-  const std::size_t groups = count / 3;
-  std::size_t g = 0;
-  for (; g + 2 <= groups; g += 2) {
-    if (!checks(in + 3 * g, out + 2 * g)) return g;
-    if (!checks(in + 3 * g + 3, out + 2 * g + 2)) return g + 1;
-  }
-  if (g < groups && !checks(in + 3 * g, out + 2 * g)) return g;
-  return groups;
+    return (first[a] | second[b]) == LoadGroupWord(in + 3 * g);
+  });
 }
 
 // Reads the unmixed whole groups of `count` bytes back to the bytes their
@@ -77,23 +69,17 @@ ByteStates ReadBackBlock(const std::uint8_t* in, std::size_t count, std::uint8_t
   const std::uint8_t* const firstByte = m.firstByte.data();
   const std::uint8_t* const secondByte = m.secondByte.data();
   // Two tables, one for each half, so that a byte in both halves does not
-  // wait on its own count; two groups a step.
+  // wait on its own count.
   std::array<ByteStates, 2> part{};
-  const auto readBack = [&](const std::uint8_t* group, std::uint8_t* pair) {
-    const std::uint32_t bits = LoadGroupBits(group);
+  EachGroup(count / 3, [&](std::size_t g) {
+    const std::uint32_t bits = LoadGroupBits(in + 3 * g);
     const std::uint8_t x = firstByte[bits >> 12], y = secondByte[bits & 0xFFFu];
-    pair[0] = x;
-    pair[1] = y;
+    out[2 * g] = x;
+    out[2 * g + 1] = y;
     ++part[0][x];
     ++part[1][y];
-  };
-  const std::size_t groups = count / 3;
-  std::size_t g = 0;
-  for (; g + 2 <= groups; g += 2) {
-    readBack(in + 3 * g, out + 2 * g);
-    readBack(in + 3 * g + 3, out + 2 * g + 2);
-  }
-  if (g < groups) readBack(in + 3 * g, out + 2 * g);
+    return true;
+  });
   ByteStates occurrences;
   for (int b = 0; b < 256; ++b) occurrences[b] = part[0][b] + part[1][b];
   return occurrences;

@@ -31,21 +31,15 @@ void EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, 
   const std::uint32_t* const second = states.second.data();
   const std::uint32_t* const next = states.next.data();
   std::uint32_t* const current = state.data();
-  const auto group = [&](const std::uint8_t* p, std::uint8_t* o) {
+  EachGroup(count / 2, [&](std::size_t g) {
+    const std::uint8_t* const p = in + 2 * g;
     const std::uint32_t a = current[p[0]];
     current[p[0]] = next[a];
     const std::uint32_t b = current[p[1]];
     current[p[1]] = next[b];
-    StoreGroup(o, first[a] | second[b]);
-  };
-  // Two groups a step, to spend fewer instructions on the loop.
-  const std::size_t groups = count / 2;
-  std::size_t g = 0;
-  for (; g + 2 <= groups; g += 2) {
-    group(in + 2 * g, out + 3 * g);
-    group(in + 2 * g + 2, out + 3 * g + 3);
-  }
-  if (g < groups) group(in + 2 * g, out + 3 * g);
+    StoreGroup(out + 3 * g, first[a] | second[b]);
+    return true;
+  });
   const std::size_t outCount = count / 2 * 3;
   for (std::size_t run = 0; run < outCount; run += kMixRun) MixRun(out + run, mix);
 }
