@@ -74,13 +74,11 @@ void DropCount::Add(const std::uint8_t* bytes, std::size_t count) {
   tally_ = t;
 }
 
-DropSummary SummarizeDrops(const std::uint8_t* bytes, std::size_t count, int period, std::uint64_t* marks) {
+DropSummary SummarizeDrops(const std::uint8_t* bytes, std::size_t count, int period) {
   DropSummary s;
-  if (marks != nullptr) std::fill(marks, marks + count / 64 + 1, 0);
   std::int64_t runEnd = -1;  // one past the last run
-  ForEachDropped(bytes, count, [&s, &runEnd, period, marks](std::size_t i) {
+  ForEachDropped(bytes, count, [&s, &runEnd, period](std::size_t i) {
     const auto at = static_cast<std::int64_t>(i);
-    if (marks != nullptr) marks[i / 64] |= std::uint64_t{1} << (i % 64);
     ++s.dropped;
     if (s.runs == 0 && i == s.lead) {
       ++s.lead;

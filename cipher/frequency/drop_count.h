@@ -55,10 +55,8 @@ struct DropSummary {
 };
 
 // The drop runs of one block, for a key whose mixing repeats every `period`
-// bytes. With `marks`, also a bit for each dropped byte i, bit i % 64 of
-// word i / 64 of count / 64 + 1 words (which it clears first).
-DropSummary SummarizeDrops(const std::uint8_t* bytes, std::size_t count, int period,
-                           std::uint64_t* marks = nullptr);
+// bytes.
+DropSummary SummarizeDrops(const std::uint8_t* bytes, std::size_t count, int period);
 
 // The same rule for one run's sums: with d = kMinBytesPerDrop, p places
 // over c coded bytes are more than `ahead` over the rate (p > ahead + c / d,
