@@ -23,12 +23,12 @@ namespace qor {
 inline constexpr std::size_t kLaneUnit = 6720;
 
 // How a block loop cuts its input and how many threads work on it.
-// Half a megabyte keeps the hand-offs and the reads and writes per block
-// few; it measured a little faster than a quarter, though a block's input
-// and output may no longer both stay in a core's second-level cache. Two
-// workers, one a core, with the caller's thread writing in between.
+// A quarter megabyte keeps the hand-offs and the reads and writes per block
+// few, while a block's input and output still fit in one core's
+// second-level cache; two workers, one a core, with the caller's thread
+// writing in between.
 struct BlockPlan {
-  std::size_t block = 78 * kLaneUnit;  // 524160 bytes
+  std::size_t block = 39 * kLaneUnit;  // 262080 bytes
   int workers = 2;                     // 0: everything on the caller's thread
 };
 
