@@ -104,7 +104,9 @@ class Ring {
 
 std::vector<Slot> MakeSlots(int count, std::size_t inSize, std::size_t outSize) {
   std::vector<Slot> slots(static_cast<std::size_t>(count));
-  for (Slot& s : slots) {
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    Slot& s = slots[i];
+    s.block.slot = static_cast<int>(i);
     s.in.resize(inSize);
     s.out.resize(outSize);
     s.block.in = s.in.data();
@@ -115,11 +117,13 @@ std::vector<Slot> MakeSlots(int count, std::size_t inSize, std::size_t outSize) 
 
 }  // namespace
 
+int BlockSlots(const BlockPlan& plan) { return std::max(plan.workers, 0) + kSpareSlots; }
+
 void RunBlocks(const BlockPlan& plan, std::size_t inSize, std::size_t outSize, std::int64_t total,
                const ByteStates& start, const BlockStages& stages) {
   const bool manyBlocks = total > static_cast<std::int64_t>(plan.block);
   if (manyBlocks && plan.workers > 0) {
-    std::vector<Slot> slots = MakeSlots(plan.workers + kSpareSlots, inSize, outSize);
+    std::vector<Slot> slots = MakeSlots(BlockSlots(plan), inSize, outSize);
     Ring ring(stages, slots, start);
     std::vector<std::thread> threads;
     try {
@@ -155,16 +159,21 @@ void ReadNext(std::FILE* input, std::size_t blockSize, std::int64_t size, std::i
 
 std::array<std::uint32_t, 256> CountBytes(const std::uint8_t* bytes, std::size_t count) {
   // Four tables in turn, so that a run of equal bytes does not wait on the
-  // increment before.
+  // increment before; eight bytes a step, to spend fewer instructions on
+  // the loop.
   std::array<std::array<std::uint32_t, 256>, 4> part{};
   std::size_t i = 0;
-  for (; i + 4 <= count; i += 4) {
+  for (; i + 8 <= count; i += 8) {
     ++part[0][bytes[i]];
     ++part[1][bytes[i + 1]];
     ++part[2][bytes[i + 2]];
     ++part[3][bytes[i + 3]];
+    ++part[0][bytes[i + 4]];
+    ++part[1][bytes[i + 5]];
+    ++part[2][bytes[i + 6]];
+    ++part[3][bytes[i + 7]];
   }
-  for (; i < count; ++i) ++part[0][bytes[i]];
+  for (; i < count; ++i) ++part[i % 4][bytes[i]];
   std::array<std::uint32_t, 256> total{};
   for (int b = 0; b < 256; ++b) total[b] = part[0][b] + part[1][b] + part[2][b] + part[3][b];
   return total;

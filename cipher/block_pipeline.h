@@ -47,6 +47,9 @@ struct Block {
   std::size_t written = 0;     // output bytes, set by the work
   bool refused = false;        // the work found the input bad: this block ends the run
   std::size_t refusedAt = 0;   // where, in input bytes from the block's start
+  // Which of the ring's buffers the block is in, below BlockSlots(plan): a
+  // method keeps what its stages hand on beside a block in one entry a slot.
+  int slot = 0;
 };
 
 // The stages a method gives the pipeline.
@@ -66,6 +69,9 @@ struct BlockStages {
   // progress; false ends the run after this block.
   std::function<bool(const Block& block)> deliver;
 };
+
+// How many blocks can be on their way at once.
+int BlockSlots(const BlockPlan& plan);
 
 // Runs the stages over the whole input, from the states `start`. Buffers
 // of `inSize` and `outSize` bytes per block; `total` input bytes are

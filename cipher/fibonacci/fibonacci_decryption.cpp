@@ -1,7 +1,8 @@
-// DecryptFibonacci as a block loop: whole runs unmixed at once, then each
-// group's two halves read back to values through the form machine and
-// checked against the form that value must have at this occurrence, the
-// blocks worked out on the pipeline's workers.
+// DecryptFibonacci as a block loop: whole runs unmixed at once, each
+// group's two halves read back to the bytes they add up to (which needs no
+// state, so it goes with the count), then those bytes encrypted again
+// through the form machine and checked against the group, the blocks
+// worked out on the pipeline's workers.
 #include <algorithm>
 #include <cstdio>
 
@@ -37,38 +38,50 @@ inline bool TakeForm(const FormHalves* halves, std::uint32_t half, const std::ui
   return true;
 }
 
-// Decodes the unmixed whole groups of `count` bytes into out; returns how
-// many of them checked, stopping at the first that does not.
-std::size_t DecryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state) {
-  // Plain pointers: a byte store may alias anything, which would make the
-  // compiler reload each of them after every byte.
-  const FormMachine& m = TheFormMachine();
-  const FormHalves* const halves = m.halves.data();
-  const std::uint8_t* const firstByte = m.firstByte.data();
-  const std::uint8_t* const secondByte = m.secondByte.data();
+// Checks the unmixed whole groups of `count` bytes against the bytes they
+// were read back to at out: each pair, encrypted from `state`, must give
+// the group again. Returns how many groups checked, stopping at the first
+// that does not. As the halves' own checks, one after the other: the two
+// forms take disjoint bits.
+std::size_t CheckBlock(const std::uint8_t* in, std::size_t count, const std::uint8_t* out, States& state) {
+  // Plain pointers: a byte store may alias anything.
+  const FormStates& states = TheFormMachine().states;
+  const std::uint32_t* const first = states.first.data();
+  const std::uint32_t* const second = states.second.data();
+  const std::uint32_t* const next = states.next.data();
   std::uint32_t* const current = state.data();
-  std::uint8_t* o = out;
-  for (std::size_t i = 0; i < count; i += 3) {
-    const std::uint32_t bits = LoadGroupBits(in + i);
-    if (!TakeForm(halves, bits >> 12, firstByte, &FormHalves::first, current, o) ||
-        !TakeForm(halves, bits & 0xFFFu, secondByte, &FormHalves::second, current, o))
-      return i / 3;
-  }
-  return count / 3;
+  return EachGroup(count / 3, [&](std::size_t g) {
+    const std::uint8_t* const pair = out + 2 * g;
+    const std::uint32_t a = current[pair[0]];
+    current[pair[0]] = next[a];
+    const std::uint32_t b = current[pair[1]];
+    current[pair[1]] = next[b];
+    return (first[a] | second[b]) == LoadGroupWord(in + 3 * g);
+  });
 }
 
-// How often each byte value occurs among the bytes that the unmixed whole
-// groups of `count` bytes add up to: as DecryptBlock would move the states
-// if every group checked (if one does not, the run ends there and the
-// blocks after it are never delivered).
-ByteStates CountValues(const std::uint8_t* in, std::size_t count) {
+// Reads the unmixed whole groups of `count` bytes back to the bytes their
+// halves add up to, two a group at out, and counts how often each occurs:
+// as CheckBlock would move the states if every group checked (if one does
+// not, the run ends there and the blocks after it are never delivered).
+ByteStates ReadBackBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out) {
   const FormMachine& m = TheFormMachine();
-  ByteStates occurrences{};
-  for (std::size_t i = 0; i < count; i += 3) {
-    const std::uint32_t bits = LoadGroupBits(in + i);
-    ++occurrences[m.firstByte[bits >> 12]];
-    ++occurrences[m.secondByte[bits & 0xFFFu]];
-  }
+  const std::uint8_t* const firstByte = m.firstByte.data();
+  const std::uint8_t* const secondByte = m.secondByte.data();
+  // Two tables, one for each half, so that a byte in both halves does not
+  // wait on its own count.
+  std::array<ByteStates, 2> part{};
+  EachGroup(count / 3, [&](std::size_t g) {
+    const std::uint32_t bits = LoadGroupBits(in + 3 * g);
+    const std::uint8_t x = firstByte[bits >> 12], y = secondByte[bits & 0xFFFu];
+    out[2 * g] = x;
+    out[2 * g + 1] = y;
+    ++part[0][x];
+    ++part[1][y];
+    return true;
+  });
+  ByteStates occurrences;
+  for (int b = 0; b < 256; ++b) occurrences[b] = part[0][b] + part[1][b];
   return occurrences;
 }
 
@@ -99,12 +112,12 @@ FibonacciDecryptResult DecryptFibonacci(std::FILE* input, std::FILE* output, con
   stages.read = [&](Block& block) { ReadNext(input, plan.block, size, read, block); };
   stages.count = [&](Block& block) {
     UnmixBlock(block.in, block.count, mix);
-    block.counts = CountValues(block.in, block.count / 3 * 3);
+    block.counts = ReadBackBlock(block.in, block.count / 3 * 3, block.out);
   };
   stages.advance = [&m](States& running, const Block& block) { m.Advance(running, block.counts); };
   stages.work = [&](Block& block) {
     const std::size_t whole = block.count / 3 * 3;
-    const std::size_t checked = DecryptBlock(block.in, whole, block.out, block.state);
+    const std::size_t checked = CheckBlock(block.in, whole, block.out, block.state);
     block.written = 2 * checked;
     block.refused = checked < whole / 3;
     block.refusedAt = 3 * checked;

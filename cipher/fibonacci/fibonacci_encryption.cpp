@@ -26,17 +26,20 @@ void EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, 
                   const std::array<std::uint8_t, kMixRun>& mix) {
   // Plain pointers and locals: a byte store may alias anything, which
   // would make the compiler reload each of them after every group.
-  const FormState* const states = TheFormMachine().states.data();
+  const FormStates& states = TheFormMachine().states;
+  const std::uint32_t* const first = states.first.data();
+  const std::uint32_t* const second = states.second.data();
+  const std::uint32_t* const next = states.next.data();
   std::uint32_t* const current = state.data();
-  std::uint8_t* o = out;
-  for (const std::uint8_t* p = in; p != in + count; p += 2, o += 3) {
-    const std::uint8_t x = p[0], y = p[1];
-    const FormState& a = states[current[x]];
-    current[x] = a.next;
-    const FormState& b = states[current[y]];
-    current[y] = b.next;
-    StoreGroup(o, a.first | b.second);
-  }
+  EachGroup(count / 2, [&](std::size_t g) {
+    const std::uint8_t* const p = in + 2 * g;
+    const std::uint32_t a = current[p[0]];
+    current[p[0]] = next[a];
+    const std::uint32_t b = current[p[1]];
+    current[p[1]] = next[b];
+    StoreGroup(out + 3 * g, first[a] | second[b]);
+    return true;
+  });
   const std::size_t outCount = count / 2 * 3;
   for (std::size_t run = 0; run < outCount; run += kMixRun) MixRun(out + run, mix);
 }

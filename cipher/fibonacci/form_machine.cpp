@@ -21,11 +21,13 @@ FormMachine::FormMachine() {
     const auto& cycle = cycles.Cycle(v);
     std::int32_t byte = v;
     HalfTurn(byte);  // the input byte that turns into v
-    start[byte] = static_cast<std::uint32_t>(states.size());
+    start[byte] = static_cast<std::uint32_t>(states.next.size());
     length[byte] = static_cast<std::uint32_t>(cycle.size());
     for (std::size_t k = 0; k < cycle.size(); ++k) {
-      const auto next = static_cast<std::uint32_t>(k + 1 < cycle.size() ? states.size() + 1 : start[byte]);
-      states.push_back({GroupWord(FirstFormBits(cycle[k])), GroupWord(SecondFormBits(cycle[k])), next});
+      const auto next = static_cast<std::uint32_t>(k + 1 < cycle.size() ? states.next.size() + 1 : start[byte]);
+      states.first.push_back(GroupWord(FirstFormBits(cycle[k])));
+      states.second.push_back(GroupWord(SecondFormBits(cycle[k])));
+      states.next.push_back(next);
       halves.push_back({static_cast<std::uint16_t>(FirstFormBits(cycle[k]) >> 12),
                         static_cast<std::uint16_t>(SecondFormBits(cycle[k])), static_cast<std::uint16_t>(next)});
     }

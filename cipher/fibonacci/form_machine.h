@@ -10,10 +10,13 @@
 
 namespace qor {
 
-struct FormState {
-  std::uint32_t first;   // the form as a group's first form
-  std::uint32_t second;  // the form as a group's second form
-  std::uint32_t next;
+// The states, each part in its own array, so that a state's index scales
+// to an entry's address inside the load and the block loops spend no
+// instruction on it.
+struct FormStates {
+  std::vector<std::uint32_t> first;   // the form as a group's first form
+  std::vector<std::uint32_t> second;  // the form as a group's second form
+  std::vector<std::uint32_t> next;
 };
 
 // A state as decryption reads it: the form as the 12 bits of a group's
@@ -29,7 +32,7 @@ struct FormHalves {
 };
 
 struct FormMachine {
-  std::vector<FormState> states;
+  FormStates states;
   std::vector<FormHalves> halves;  // the same states
   // The state of each input byte's first form: every record all zero.
   std::array<std::uint32_t, 256> start{};

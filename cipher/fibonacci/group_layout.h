@@ -6,6 +6,7 @@
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -61,6 +62,32 @@ inline void StoreGroup(std::uint8_t* o, std::uint32_t word) {
     o[0] = static_cast<std::uint8_t>(word);
     o[1] = static_cast<std::uint8_t>(word >> 8);
     o[2] = static_cast<std::uint8_t>(word >> 16);
+  }
+}
+
+// The block loops' walk over `groups` groups: step(g) for each in turn,
+// two a step, to spend fewer instructions on the loop. Stops at the first
+// g for which step says false and returns it; `groups` if none did.
+template <typename Step>
+std::size_t EachGroup(std::size_t groups, Step step) {
+  std::size_t g = 0;
+  for (; g + 2 <= groups; g += 2) {
+    if (!step(g)) return g;
+    if (!step(g + 1)) return g + 1;
+  }
+  if (g < groups && !step(g)) return g;
+  return groups;
+}
+
+// The group at p as GroupWord makes it (StoreGroup's inverse). Reads a
+// fourth byte past it.
+inline std::uint32_t LoadGroupWord(const std::uint8_t* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t word;
+    std::memcpy(&word, p, 4);
+    return word & 0xFFFFFFu;
+  } else {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16;
   }
 }
 

@@ -19,9 +19,11 @@ namespace {
 // occurrence's code and leads to the state of the next occurrence, so a
 // byte costs one load of its state and one of that state's entry.
 struct CodeMachine {
-  // The code in bits 0-7, whether it is written in bit 8 and the next
-  // state from bit 16 on; a dropped byte has one state, which is not written.
+  // The next state in bits 0-15 and the code from bit 16 on: the low half
+  // is stored as the byte's state, and one shift leaves the code. A dropped
+  // byte has one state.
   std::vector<std::uint32_t> entries;
+  std::array<std::uint8_t, 256> kept{};     // 1 for a byte that is written
   std::array<std::uint32_t, 256> start{};   // each byte's first code
   std::array<std::uint32_t, 256> length{};  // and its cycle length
 
@@ -30,9 +32,10 @@ struct CodeMachine {
       const FrequencyCode& c = FrequencyCodeTable[b];
       start[b] = static_cast<std::uint32_t>(entries.size());
       length[b] = c.Dropped() ? 1 : c.cycle;
+      kept[b] = c.Dropped() ? 0 : 1;
       for (std::uint32_t k = 0; k < length[b]; ++k) {
         const std::uint32_t next = k + 1 < length[b] ? start[b] + k + 1 : start[b];
-        entries.push_back(c.Dropped() ? next << 16 : (c.first + k) | 1u << 8 | next << 16);
+        entries.push_back(c.Dropped() ? next : next | std::uint32_t{c.first + k} << 16);
       }
     }
   }
@@ -47,12 +50,12 @@ using States = ByteStates;
 
 // One byte: its state's code, mixed, is stored at out[written] and counted
 // if the byte is kept; its state moves on.
-inline void CodeByte(std::uint8_t b, std::uint8_t amount, const std::uint32_t* entries, std::uint32_t* state,
-                     std::uint8_t* out, std::size_t& written) {
+inline void CodeByte(std::uint8_t b, std::uint8_t amount, const std::uint32_t* entries, const std::uint8_t* kept,
+                     std::uint16_t* state, std::uint8_t* out, std::size_t& written) {
   const std::uint32_t e = entries[state[b]];
-  state[b] = e >> 16;
-  out[written] = static_cast<std::uint8_t>(e + amount);
-  written += e >> 8 & 1;
+  state[b] = static_cast<std::uint16_t>(e);
+  out[written] = static_cast<std::uint8_t>((e >> 16) + amount);
+  written += kept[b];
 }
 
 // Codes and mixes `count` input bytes that start at a multiple of
@@ -61,9 +64,14 @@ inline void CodeByte(std::uint8_t b, std::uint8_t amount, const std::uint32_t* e
 std::size_t EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t* out, States& state,
                          const std::array<std::uint8_t, kMixCycle>& mix) {
   static_assert(kMixCycle % 4 == 0);
-  // Plain pointers: a byte store may alias anything.
-  const std::uint32_t* const entries = TheCodeMachine().entries.data();
-  std::uint32_t* const current = state.data();
+  // The states as 16 bits (318 of them in all) and plain pointers: a
+  // byte store may alias anything.
+  std::array<std::uint16_t, 256> states;
+  for (int b = 0; b < 256; ++b) states[b] = static_cast<std::uint16_t>(state[b]);
+  const CodeMachine& m = TheCodeMachine();
+  const std::uint32_t* const entries = m.entries.data();
+  const std::uint8_t* const kept = m.kept.data();
+  std::uint16_t* const current = states.data();
   const std::uint8_t* const amounts = mix.data();
   std::size_t written = 0;
   for (std::size_t base = 0; base < count; base += kMixCycle) {
@@ -71,13 +79,14 @@ std::size_t EncryptBlock(const std::uint8_t* in, std::size_t count, std::uint8_t
     const std::size_t n = std::min<std::size_t>(count - base, kMixCycle);
     std::size_t j = 0;
     for (; j + 4 <= n; j += 4) {
-      CodeByte(p[j], amounts[j], entries, current, out, written);
-      CodeByte(p[j + 1], amounts[j + 1], entries, current, out, written);
-      CodeByte(p[j + 2], amounts[j + 2], entries, current, out, written);
-      CodeByte(p[j + 3], amounts[j + 3], entries, current, out, written);
+      CodeByte(p[j], amounts[j], entries, kept, current, out, written);
+      CodeByte(p[j + 1], amounts[j + 1], entries, kept, current, out, written);
+      CodeByte(p[j + 2], amounts[j + 2], entries, kept, current, out, written);
+      CodeByte(p[j + 3], amounts[j + 3], entries, kept, current, out, written);
     }
-    for (; j < n; ++j) CodeByte(p[j], amounts[j], entries, current, out, written);
+    for (; j < n; ++j) CodeByte(p[j], amounts[j], entries, kept, current, out, written);
   }
+  for (int b = 0; b < 256; ++b) state[b] = states[b];
   return written;
 }
 
@@ -105,13 +114,18 @@ FrequencyEncryptResult EncryptFrequency(std::FILE* input, std::FILE* output, con
   std::int64_t read = 0, delivered = 0;
   BlockStages stages;
   stages.read = [&](Block& block) { ReadNext(input, plan.block, size, read, block); };
-  stages.count = [](Block& block) { block.counts = CountBytes(block.in, block.count); };
+  // Each block's drop runs are found by its worker; only their joining
+  // stays in input order.
+  std::vector<DropSummary> summaries(static_cast<std::size_t>(BlockSlots(plan)));
+  const int period = drops.Period();
+  stages.count = [&summaries, period](Block& block) {
+    block.counts = CountBytes(block.in, block.count);
+    summaries[static_cast<std::size_t>(block.slot)] = SummarizeDrops(block.in, block.count, period);
+  };
   stages.advance = [](States& running, const Block& block) { Advance(running, block.counts); };
   stages.work = [&](Block& block) { block.written = EncryptBlock(block.in, block.count, block.out, block.state, mix); };
-  // The drop places are counted in input order, on the caller's thread,
-  // which otherwise mostly waits for the workers.
   stages.deliver = [&](const Block& block) {
-    drops.Add(block.in, block.count);
+    drops.Join(summaries[static_cast<std::size_t>(block.slot)], block.count);
     std::fwrite(block.out, 1, block.written, output);
     delivered += static_cast<std::int64_t>(block.count);
     return GoOn(progress, delivered, size);

@@ -81,6 +81,8 @@ TEST(BlockPipelineTest, EveryPlanGivesTheBytesOfTheDescription) {
             RunMethod([&](std::FILE* in, std::FILE* out, const CipherKey& k) { counted = EncryptFrequency(in, out, k, {}, plan); },
                       input, key);
             EXPECT_EQ(counted.dropPlaces, whole.Result().dropPlaces);
+            EXPECT_EQ(counted.codedBytes, whole.Result().codedBytes);
+            EXPECT_EQ(counted.tooManyDrops, whole.Result().tooManyDrops);
           }
 
           // Told to stop at the second block's end: the first two blocks'

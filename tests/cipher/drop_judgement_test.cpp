@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 #include "cipher/fibonacci/fibonacci.h"
 #include "cipher/frequency/code_table.h"
@@ -68,39 +69,85 @@ TEST(DropJudgementTest, EncryptionRefusesWhateverDecryptionRefusesAndNamesTheCau
 }
 
 // Counts as decryption sees them: a run of dropped bytes followed by a kept
-// one, unless its length is a whole number of the key's mixing periods.
-std::int64_t PlacesByHand(const Bytes& input, int period) {
-  std::int64_t places = 0, run = 0;
+// one, unless its length is a whole number of the key's mixing periods;
+// judged at each place and at the end.
+FrequencyEncryptResult CountByHand(const Bytes& input, int period) {
+  FrequencyEncryptResult r;
+  std::int64_t run = 0, codedBeforeRun = 0;
+  bool refusedOnTheWay = false;
   for (std::uint8_t b : input) {
     if (FrequencyCodeTable[b].Dropped()) {
-      ++run;
+      if (run++ == 0) codedBeforeRun = r.codedBytes;
       continue;
     }
-    places += run % period != 0;
+    if (run % period != 0 && TooManyDropPlaces(++r.dropPlaces, codedBeforeRun, kDropsAheadOnTheWay))
+      refusedOnTheWay = true;
     run = 0;
+    ++r.codedBytes;
   }
-  return places;
+  r.tooManyDrops = refusedOnTheWay || TooManyDropPlaces(r.dropPlaces, r.codedBytes, kDropsAheadAtEnd);
+  return r;
+}
+
+// Bytes from 0x7F up, most of them dropped, as `share` of 256 of the bytes.
+void FillWithHighShare(std::mt19937& rng, int share, Bytes::iterator from, Bytes::iterator to) {
+  for (auto b = from; b != to; ++b)
+    *b = static_cast<std::uint8_t>(static_cast<int>(rng() % 256) < share ? 0x7F + rng() % 129 : rng() % 0x7F);
 }
 
 TEST(DropJudgementTest, DropCountMatchesAByteByByteCountWhereverBlocksEnd) {
   std::mt19937 rng(7);
+  // Random inputs of one share of high bytes, and inputs whose front runs
+  // just up to or just over the rate on the way while the whole stays under
+  // it at the end: `lead` kept bytes, then `runs` times one dropped byte and
+  // one kept (over the rate from 77 runs after 1 kept byte, not at 76).
+  struct Shape {
+    int share, lead, runs;
+  };
+  std::vector<Shape> shapes = {{2, 0, 0}, {30, 0, 0}, {128, 0, 0}, {250, 0, 0}};
+  for (int lead = 0; lead <= 6; ++lead)
+    for (int runs = 75; runs <= 79; ++runs) shapes.push_back({0, lead, runs});
+  int onTheWayOnly = 0, frontTaken = 0;
   for (const char* keyText : {"a", "ab", "Clave77", "\x80\x80"}) {
     const CipherKey key(keyText);
     const int period = MixPeriod(StreamMixPattern(key));
-    for (int share : {2, 30, 128, 250}) {  // of 256, bytes from 0x7F up
+    for (const Shape& shape : shapes) {
       Bytes input(3001);
-      for (auto& b : input)
-        b = static_cast<std::uint8_t>(static_cast<int>(rng() % 256) < share ? 0x7F + rng() % 129 : rng() % 0x7F);
-      for (std::size_t block : {1, 7, 8, 13, 4096}) {
-        DropCount count(key);
-        for (std::size_t at = 0; at < input.size(); at += block)
-          count.Add(input.data() + at, std::min(block, input.size() - at));
-        SCOPED_TRACE(std::string("key ") + keyText + " share " + std::to_string(share) + " block " +
+      FillWithHighShare(rng, shape.share, input.begin(), input.end());
+      for (int i = 0; i < shape.runs; ++i) input[static_cast<std::size_t>(shape.lead + 2 * i)] = 0xE9;  // é
+      // Two more far after: the front's runs are judged inside a block, and
+      // not last.
+      if (shape.runs > 0) input[2980] = input[2990] = 0xE9;
+      const FrequencyEncryptResult expected = CountByHand(input, period);
+      if (shape.runs > 0 && period > 1) {
+        const bool atEnd = TooManyDropPlaces(expected.dropPlaces, expected.codedBytes, kDropsAheadAtEnd);
+        onTheWayOnly += expected.tooManyDrops && !atEnd;
+        frontTaken += !expected.tooManyDrops;
+      }
+      for (std::size_t block : {1, 2, 7, 8, 13, 4096}) {
+        // Counted block by block in order, and summed up block by block
+        // apart and then joined.
+        DropCount count(key), joined(key);
+        for (std::size_t at = 0; at < input.size(); at += block) {
+          const std::size_t n = std::min(block, input.size() - at);
+          count.Add(input.data() + at, n);
+          joined.Join(SummarizeDrops(input.data() + at, n, period), n);
+        }
+        SCOPED_TRACE(std::string("key ") + keyText + " share " + std::to_string(shape.share) + " lead " +
+                     std::to_string(shape.lead) + " runs " + std::to_string(shape.runs) + " block " +
                      std::to_string(block));
-        EXPECT_EQ(count.Result().dropPlaces, PlacesByHand(input, period));
+        for (const DropCount* c : {&count, &joined}) {
+          const FrequencyEncryptResult got = c->Result();
+          EXPECT_EQ(got.dropPlaces, expected.dropPlaces);
+          EXPECT_EQ(got.codedBytes, expected.codedBytes);
+          EXPECT_EQ(got.tooManyDrops, expected.tooManyDrops);
+        }
       }
     }
   }
+  // The fronts fall on both sides of the judgement on the way.
+  EXPECT_GT(onTheWayOnly, 0);
+  EXPECT_GT(frontTaken, 0);
 }
 
 TEST(DropJudgementTest, AutomaticTakesFrequencyOnlyWhereItCouldHaveMadeTheFile) {
