@@ -285,7 +285,8 @@ bool SameReading(const DecoderState& a, const DecoderState& b) {
 }  // namespace
 
 FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* output, const CipherKey& key,
-                                                  const Progress& progress, const SegmentPlan& plan) {
+                                                  const Progress& progress, const SegmentPlan& plan,
+                                                  SegmentJoins* joins) {
   FrequencyDecryptResult result;
   const std::int64_t size = StreamSize(input);
   if (size < 0) {
@@ -325,9 +326,7 @@ FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* o
       // that it reaches exactly, in the same state and with a drop count
       // that the segment's checks on the way let through.
       for (const FrequencyDecoder::JoinPoint& j : s.decoder->Joins()) {
-        if (!j.clean || j.state.at < reading->DecodedTo() ||
-            j.state.at - s.start > static_cast<std::int64_t>(s.decoded.size()))
-          continue;
+        if (!j.clean || j.state.at < reading->DecodedTo()) continue;
         const Outcome o = DecodeStretch(*reading, s.encrypted, s.from, j.state.at, size, pending, goOn);
         if (o != Outcome::kDone) {
           ok = false;
@@ -341,6 +340,7 @@ FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* o
         }
       }
     }
+    if (joins && k > 0) ++(join ? joins->stood : joins->readAgain);
     if (join) {
       if (reading) {
         reading->Flush(pending);
@@ -348,8 +348,12 @@ FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* o
         Add(before, reading->Tally());
         Subtract(before, join->tally);
       }
-      s.decoded.erase(s.decoded.begin(), s.decoded.begin() + (join->state.at - s.start));
+      // What the segment's reading handed out before the join point, the
+      // reading before it read.
+      const auto skip = std::min(s.decoded.size(), static_cast<std::size_t>(join->state.at - s.start));
+      s.decoded.erase(s.decoded.begin(), s.decoded.begin() + static_cast<std::ptrdiff_t>(skip));
       out.Put(s.decoded);
+      s.decoder->SkipTo(join->state.at);
       reading = std::move(s.decoder);
       reading->Continue(before.dropPoints);
       ok = s.outcome == Outcome::kDone;

@@ -30,8 +30,16 @@ struct SegmentPlan {
   int workers = 2;
 };
 
-// DecryptFrequency, by the segments of `plan`.
+// How the segments after the first were joined.
+struct SegmentJoins {
+  int stood = 0;      // handed over to the segment's own reading
+  int readAgain = 0;  // the reading so far went on through it
+};
+
+// DecryptFrequency, by the segments of `plan`; counts the joins into
+// `joins` when given.
 FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* output, const CipherKey& key,
-                                                  const Progress& progress, const SegmentPlan& plan);
+                                                  const Progress& progress, const SegmentPlan& plan,
+                                                  SegmentJoins* joins = nullptr);
 
 }  // namespace qor

@@ -6,6 +6,7 @@
 // or one stretch of it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -50,6 +51,8 @@ class FrequencyDecoder {
   void Slide(std::vector<std::uint8_t>& out);
   // Appends every decoded byte not yet handed out.
   void Flush(std::vector<std::uint8_t>& out);
+  // Hands out nothing before `at`, which another decoder read.
+  void SkipTo(std::int64_t at) { writtenTo_ = std::max(writtenTo_, at); }
 
   std::int64_t DecodedTo() const { return decodedTo_; }
   const DecoderState& State() const { return state_; }
