@@ -298,8 +298,9 @@ FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* o
   std::deque<std::unique_ptr<Segment>> ahead;  // outlives the workers that read them
   SegmentPool pool(key, size, count > 1 ? plan.workers : 0);
   DecodedOutput out(output, size);
-  // Segments held at once: one being joined, one per worker being read.
-  const auto inFlight = static_cast<std::size_t>(std::max(1, plan.workers) + 1);
+  // Segments held at once: one being joined, and two per worker, so that
+  // the workers go on while the reading so far goes through a segment again.
+  const auto inFlight = static_cast<std::size_t>(2 * std::max(1, plan.workers) + 1);
   std::int64_t submitted = 0;
   std::unique_ptr<FrequencyDecoder> reading;  // through the file so far
   DecodeTally before;                         // of the decoders before it
