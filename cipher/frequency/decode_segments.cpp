@@ -100,6 +100,7 @@ struct Segment {
   DecoderState guess;                         // the reading guessed at `start`
   std::unique_ptr<FrequencyDecoder> decoder;  // from there
   std::vector<std::uint8_t> decoded;          // what it handed out
+  bool guessIt = true;                        // false: left to the reading before it
   bool guessed = false;                       // the guess reached `start` exactly
   Outcome outcome = Outcome::kDone;
   std::atomic<std::int64_t> progress{0};
@@ -113,6 +114,7 @@ void ReadAhead(Segment& s, const CipherKey& key, std::int64_t size, const std::a
     return !cancel.load(std::memory_order_relaxed);
   };
   DecoderState start{0, 0, {}};
+  if (!s.guessIt) return;
   if (s.start > 0) {
     FrequencyDecoder guess(key, {s.from, LikeliestShift(key, s.encrypted, s.from), {}}, AllCounters());
     std::vector<std::uint8_t> unused;
@@ -167,6 +169,20 @@ class SegmentPool {
       if (!go) return false;
     }
     return true;
+  }
+  enum class Waited { kPast, kDone, kStop };
+  // Waits until `s` is done or has decoded past `at`.
+  Waited WaitPast(Segment& s, std::int64_t at, const std::function<bool(std::int64_t)>& goOn) {
+    while (true) {
+      {
+        std::lock_guard lock(mutex_);
+        if (s.done) return Waited::kDone;
+      }
+      const std::int64_t progress = s.progress.load(std::memory_order_relaxed);
+      if (progress > at) return Waited::kPast;
+      if (!goOn(progress)) return Waited::kStop;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
   void Cancel() { cancel_ = true; }
 
@@ -302,6 +318,7 @@ FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* o
   // the workers go on while the reading so far goes through a segment again.
   const auto inFlight = static_cast<std::size_t>(2 * std::max(1, plan.workers) + 1);
   std::int64_t submitted = 0;
+  int readAgainInARow = 0;
   std::unique_ptr<FrequencyDecoder> reading;  // through the file so far
   DecodeTally before;                         // of the decoders before it
   std::vector<std::uint8_t> pending;
@@ -310,8 +327,18 @@ FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* o
   for (std::int64_t k = 0; k < count && ok; ++k) {
     while (submitted < count && ahead.size() < inFlight) {
       ahead.push_back(reader.Next(submitted * plan.segmentBytes));
+      // Guesses that keep failing (a wrong key's, or counters no guess can
+      // know) would only take the processor from the reading that goes
+      // through their segments again: after two, only every fourth segment
+      // is guessed. Which ones are guessed changes no output byte.
+      ahead.back()->guessIt = readAgainInARow < 2 || submitted % 4 == 0;
       pool.Submit(*ahead.back());
-      ++submitted;
+      // The first segment goes a block ahead alone: a wrong key is mostly
+      // refused before that, with nothing else read.
+      if (++submitted > 1 || count == 1) continue;
+      const SegmentPool::Waited w = pool.WaitPast(*ahead.front(), 0, report);
+      if (w == SegmentPool::Waited::kStop) return Stopped(pool, result);
+      if (w == SegmentPool::Waited::kDone && ahead.front()->outcome != Outcome::kDone) break;
     }
     Segment& s = *ahead.front();
     if (!pool.Wait(s, report) || s.outcome == Outcome::kStopped) return Stopped(pool, result);
@@ -342,6 +369,7 @@ FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* o
       }
     }
     if (joins && k > 0) ++(join ? joins->stood : joins->readAgain);
+    if (k > 0) readAgainInARow = join ? 0 : readAgainInARow + 1;
     if (join) {
       if (reading) {
         reading->Flush(pending);
