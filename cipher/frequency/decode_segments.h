@@ -4,11 +4,13 @@
 // it: a stretch before its start is decoded from an unknown state (the shift
 // that reads furthest, each counter taken from its character's first code),
 // and the segment is decoded on from where that stretch ends. In file order,
-// a segment stands when the reading that came through the segment before it
-// ends exactly where it started and agrees with the guess, and the segment
-// searched nothing that reaches back before its start; otherwise that reading
-// goes on through the segment. So what comes out is what one reading through
-// the whole file gives, whatever the workers and their timing.
+// the reading that came through the segments before goes on into the
+// segment up to its first join point (its start, or where one of its first
+// repairs resumed, with no later search reaching back before it) that it
+// reaches exactly and in the same state; from there the segment's reading
+// takes over. Where none agrees, that reading goes on through the segment.
+// So what comes out is what one reading through the whole file gives,
+// whatever the workers and their timing.
 #pragma once
 
 #include <cstdint>
