@@ -1,7 +1,7 @@
-// Decryption: decodes the file a block at a time while the codes check
-// against the counters; where one fails, asks the quick repair and then the
-// full drop search where bytes were dropped, decodes again along what they
-// found, and judges at the end whether the file was text under this key.
+// Decryption of a whole file on one reader: a frequency decoder fed a block
+// at a time, then the judgements of the whole file.
+#include "cipher/frequency/frequency_decoder.h"
+
 #include "cipher/frequency/frequency.h"
 
 #include <algorithm>
@@ -31,9 +31,6 @@ constexpr std::int64_t kSearchBack = 16;
 // A state is saved every 32 bytes, so that a search's start is found by
 // decoding again at most 31 bytes from the latest one before it.
 constexpr std::int64_t kCheckEvery = 32;
-// Saved states kept, 256 bytes' worth: a search needs one at most
-// kSearchBack + kCheckEvery back, so it is never overwritten.
-constexpr std::size_t kCheckRing = 8;
 // Bytes read at a time: at 64 KiB the per-block costs (moving the kept bytes
 // down, the progress report) vanish.
 constexpr std::size_t kReadBlock = 1 << 16;
@@ -41,55 +38,24 @@ constexpr std::size_t kReadBlock = 1 << 16;
 // starts up to kSearchBack before a failure and decodes on from the saved
 // state before that, up to kCheckEvery further back; twice both, for room.
 constexpr std::int64_t kKeepBehind = 2 * kSearchBack + 2 * kCheckEvery;
-class FrequencyDecoder {
- public:
-  FrequencyDecoder(std::FILE* input, std::FILE* output, const CipherKey& key, const Progress& progress)
-      : input_(input), output_(output), progress_(progress), codes_(CodeReader::Shared()),
-        buffer_(key), singleDrop_(buffer_), dropSearch_(buffer_) {}
+// How far back of a failure its repair reads: the full search starts
+// kSearchBack before it (the quick repair 12), with two bytes of text before.
+constexpr std::int64_t kReachBack = 2 * kSearchBack;
+// Join points kept: at the first few repairs, which come within a few
+// hundred bytes, then further and further apart, for a counter that the
+// guess before a segment got wrong and only a later code of its character
+// puts right.
+constexpr std::size_t kCloseJoins = 8, kMaxJoins = 24;
+constexpr std::int64_t kJoinGap = 1 << 10;
+}  // namespace
 
-  FrequencyDecryptResult Run();
-
- private:
-  // Decodes from decodedTo_ up to `limit`, repairing where a code fails.
-  // False when the file is rejected.
-  bool DecodeUpTo(std::int64_t limit, std::int64_t available);
-  // Finds the drops that explain the failure at `failure` and decodes again
-  // along them; false when no reading explains it.
-  bool Repair(std::int64_t failure, std::int64_t available);
-  // Decodes again from `root` along the events the full search found.
-  void ReplayLead(const DecoderState& root, const DropPlaces& found);
-  // The state before t: the latest saved one at or before it, decoded on
-  // under the shift that has held since the search floor.
-  DecoderState StateBefore(std::int64_t t) const;
-  bool TooManyDrops(std::int64_t ahead) const { return TooManyDropPlaces(dropPoints_, decodedTo_, ahead); }
-  // Writes out the decoded bytes up to `upTo`.
-  void WriteUpTo(std::int64_t upTo);
-  // Adds the text model's cost of the decoded bytes from..upTo that lie in
-  // the first kHeadWeighed.
-  void WeighHead(std::int64_t from, std::int64_t upTo);
-
-  std::FILE* input_;
-  std::FILE* output_;
-  FourthEChoice* out_ = nullptr;  // over output_, while Run() runs
-  const Progress& progress_;
-  const CodeReader& codes_;
-
-  DecodeBuffer buffer_;
-  std::int64_t writtenTo_ = 0;  // decoded bytes already written out
-  std::int64_t decodedTo_ = 0;  // the next position to decode
-  DecoderState state_;          // before decodedTo_
-  DecoderState searchFloor_;    // nothing before searchFloor_.at is searched again
-  std::array<DecoderState, kCheckRing> checkpoints_{};
-  SingleDropSearch singleDrop_;
-  DropSearch dropSearch_;
-
-  std::int64_t dropPoints_ = 0;
-  std::int64_t counterFixes_ = 0;
-  std::int64_t searchedSpan_ = 0;  // bytes read by searches
-  std::int64_t searchedPenalty_ = 0;  // and how unlike text they were
-  std::int64_t headCost_ = 0;
-  std::uint8_t headBeforeLast_ = TextModel::kStartBeforeLast, headLast_ = TextModel::kStartLast;
-};
+FrequencyDecoder::FrequencyDecoder(const CipherKey& key, const DecoderState& start, std::uint32_t unlearned)
+    : codes_(CodeReader::Shared()), buffer_(key), writtenTo_(start.at), decodedTo_(start.at), state_(start),
+      searchFloor_(start), singleDrop_(buffer_), dropSearch_(buffer_), origin_(start.at), unlearned_(unlearned) {
+  buffer_.start = start.at;
+  buffer_.encrypted.resize(kReadBlock + static_cast<std::size_t>(kKeepBehind + kMaxSearchAhead));
+  buffer_.decoded.resize(buffer_.encrypted.size());
+}
 
 DecoderState FrequencyDecoder::StateBefore(std::int64_t t) const {
   DecoderState s = searchFloor_;
@@ -134,19 +100,50 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available) {
     state_.counters = counters;
     decodedTo_ = t;
     state_.at = t;
-    if (failed && !Repair(t, available)) return false;
-    if (failed && TooManyDrops(kDropsAheadOnTheWay)) return false;
+    if (failed && Learn()) continue;
+    if (!failed) break;
+    // A search here may reach back this far: a join before it would not
+    // see the same bytes.
+    for (auto j = joins_.rbegin(); j != joins_.rend() && j->state.at > t - kReachBack; ++j) j->clean = false;
+    if (!Repair(t, available)) return false;
+    if (TooManyDrops()) return false;
+    if (!joins_.empty() && joins_.size() < kMaxJoins &&
+        decodedTo_ - joins_.back().state.at >= (joins_.size() < kCloseJoins ? 0 : kJoinGap << (joins_.size() - kCloseJoins)))
+      joins_.push_back({state_, tally_});
   }
   return true;
+}
+
+bool FrequencyDecoder::Learn() {
+  if (unlearned_ == 0) return false;
+  const std::uint8_t code = buffer_.Code(decodedTo_, state_.shift);
+  const CodeMeaning& m = codes_.Meaning(code);
+  if (m.counter < 0 || !(unlearned_ >> m.counter & 1)) return false;
+  unlearned_ &= ~(std::uint32_t{1} << m.counter);
+  codes_.Resync(code, state_.counters, buffer_.decoded[static_cast<std::size_t>(decodedTo_ - buffer_.start)]);
+  state_.at = ++decodedTo_;
+  return true;
+}
+
+bool FrequencyDecoder::TooManyDrops() {
+  const std::int64_t drops = tally_.dropPoints;
+  if (!joins_.empty()) {
+    // The drops before the latest join point that would make this check
+    // refuse: more than its allowance less the drops found since.
+    JoinPoint& j = joins_.back();
+    j.refusingDropsBefore = std::min(j.refusingDropsBefore, kDropsAheadOnTheWay + decodedTo_ / kMinBytesPerDrop -
+                                                                (drops - j.tally.dropPoints) + 1);
+  }
+  return TooManyDropPlaces(dropsBefore_ + drops, decodedTo_ - origin_, kDropsAheadOnTheWay);
 }
 
 bool FrequencyDecoder::Repair(std::int64_t failure, std::int64_t available) {
   if (const std::optional<SingleDrop> drop = singleDrop_.Find(state_, searchFloor_.at, available)) {
     state_ = searchFloor_ = drop->resume;
     decodedTo_ = drop->resume.at;
-    ++dropPoints_;
-    searchedSpan_ += drop->weighed;
-    searchedPenalty_ += drop->penalty;
+    ++tally_.dropPoints;
+    tally_.searchedSpan += drop->weighed;
+    tally_.searchedPenalty += drop->penalty;
     return true;
   }
   const DecoderState root = StateBefore(std::max(searchFloor_.at, failure - kSearchBack));
@@ -167,7 +164,7 @@ void FrequencyDecoder::ReplayLead(const DecoderState& root, const DropPlaces& fo
     if (ev) {
       s.shift = ev->shift;
       drops += ev->drop;
-      counterFixes_ += ev->resync;
+      tally_.counterFixes += ev->resync;
     }
     if (ev && ev->resync)
       codes_.Resync(buffer_.Code(i, s.shift), s.counters, byte);
@@ -175,99 +172,43 @@ void FrequencyDecoder::ReplayLead(const DecoderState& root, const DropPlaces& fo
       codes_.Read(buffer_.Code(i, s.shift), s.counters, byte);
   }
   s.at = found.keepTo;
-  dropPoints_ += drops;
-  searchedSpan_ += found.searchedTo - root.at;
-  searchedPenalty_ += found.penalty;
+  tally_.dropPoints += drops;
+  tally_.searchedSpan += found.searchedTo - root.at;
+  tally_.searchedPenalty += found.penalty;
   state_ = searchFloor_ = s;
   decodedTo_ = found.keepTo;
 }
 
-void FrequencyDecoder::WeighHead(std::int64_t from, std::int64_t upTo) {
-  const TextModel& model = TextModel::Shared();
-  for (std::int64_t t = from; t < std::min(upTo, kHeadWeighed); ++t) {
-    const std::uint8_t b = buffer_.decoded[static_cast<std::size_t>(t - buffer_.start)];
-    headCost_ += model.Cost(headBeforeLast_, headLast_, b);
-    headBeforeLast_ = headLast_, headLast_ = b;
-  }
-}
-
-void FrequencyDecoder::WriteUpTo(std::int64_t upTo) {
+void FrequencyDecoder::WriteUpTo(std::int64_t upTo, std::vector<std::uint8_t>& out) {
   if (upTo <= writtenTo_) return;
-  WeighHead(writtenTo_, upTo);
-  out_->Put(buffer_.decoded.data() + (writtenTo_ - buffer_.start), static_cast<std::size_t>(upTo - writtenTo_));
+  const std::uint8_t* from = buffer_.decoded.data() + (writtenTo_ - buffer_.start);
+  out.insert(out.end(), from, from + (upTo - writtenTo_));
   writtenTo_ = upTo;
 }
 
-FrequencyDecryptResult FrequencyDecoder::Run() {
-  FrequencyDecryptResult result;
-  const std::int64_t size = StreamSize(input_);
-  if (size < 0) {
-    result.status = DecryptStatus::kRejected;
-    return result;
-  }
-  std::vector<std::uint8_t>& enc = buffer_.encrypted;
-  std::vector<std::uint8_t>& dec = buffer_.decoded;
-  enc.resize(kReadBlock + static_cast<std::size_t>(kKeepBehind + kMaxSearchAhead));
-  dec.resize(enc.size());
-  BlockWriter writer(output_, enc.size(), size);
-  FourthEChoice out(writer, enc.size());
-  out_ = &out;
-  searchFloor_.at = 0;
-  state_.at = 0;
-  std::int64_t read = 0;
-  std::size_t filled = 0;
-  bool ok = true;
-  while (ok) {
-    const auto count = static_cast<std::size_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(enc.size() - filled), size - read));
-    ReadBlock(input_, enc.data() + filled, count);
-    filled += count;
-    read += static_cast<std::int64_t>(count);
-    const std::int64_t available = buffer_.start + static_cast<std::int64_t>(filled);
-    const bool last = read >= size;
-    // Leave room after every failure for the search to look ahead.
-    ok = DecodeUpTo(last ? available : available - kMaxSearchAhead, available);
-    if (ok && !GoOn(progress_, std::min(decodedTo_, size), size)) {
-      result.status = DecryptStatus::kStopped;
-      return result;
-    }
-    if (!ok || last) break;
-    // Keep what a search may go back to and rewrite; write out the rest.
-    const std::int64_t keepFrom =
-        std::max(buffer_.start, (decodedTo_ - kKeepBehind) / kCheckEvery * kCheckEvery);
-    WriteUpTo(keepFrom);
-    const auto discard = static_cast<std::size_t>(keepFrom - buffer_.start);
-    std::memmove(enc.data(), enc.data() + discard, filled - discard);
-    std::memmove(dec.data(), dec.data() + discard, filled - discard);
-    filled -= discard;
-    buffer_.start = keepFrom;
-  }
-  // With a wrong key the searches run everywhere, need many drops and read
-  // unlikely characters; real text, even with many accents, neither.
-  if (ok && TooManyDrops(kDropsAheadAtEnd)) ok = false;
-  const bool noise = ReadsAsNoise(searchedPenalty_, searchedSpan_);
-  if (noise) ok = false;
-  if (ok)
-    WriteUpTo(decodedTo_), out.Finish();
-  else
-    WeighHead(writtenTo_, decodedTo_);
-  result.dropPoints = dropPoints_;
-  result.counterFixes = counterFixes_;
-  result.headBytes = std::min(decodedTo_, kHeadWeighed);
-  result.headCost = headCost_;
-  // Refused where drops had to be found, though what was read is text: the
-  // key is most likely right, and the text too far from what the method
-  // codes. A wrong key reads noise.
-  const bool text = !noise && dropPoints_ > 0 && PlausibleFrequencyText(result);
-  result.status = ok ? DecryptStatus::kOk : text ? DecryptStatus::kTooManyDrops : DecryptStatus::kRejected;
-  return result;
+std::span<std::uint8_t> FrequencyDecoder::Room() {
+  return {buffer_.encrypted.data() + filled_, buffer_.encrypted.size() - filled_};
 }
 
-}  // namespace
-
-FrequencyDecryptResult DecryptFrequency(std::FILE* input, std::FILE* output, const CipherKey& key,
-                                        const Progress& progress) {
-  return FrequencyDecoder(input, output, key, progress).Run();
+bool FrequencyDecoder::Decode(std::int64_t to, std::int64_t size) {
+  const std::int64_t available = Available();
+  // Leave room after every failure for the search to look ahead.
+  const std::int64_t limit = std::min(to, available >= size ? available : available - kMaxSearchAhead);
+  return DecodeUpTo(limit, available);
 }
+
+void FrequencyDecoder::Slide(std::vector<std::uint8_t>& out) {
+  // Keep what a search may go back to and rewrite; hand out the rest.
+  const std::int64_t keepFrom = std::max(buffer_.start, (decodedTo_ - kKeepBehind) / kCheckEvery * kCheckEvery);
+  WriteUpTo(keepFrom, out);
+  const auto discard = static_cast<std::size_t>(keepFrom - buffer_.start);
+  std::memmove(buffer_.encrypted.data(), buffer_.encrypted.data() + discard, filled_ - discard);
+  std::memmove(buffer_.decoded.data(), buffer_.decoded.data() + discard, filled_ - discard);
+  filled_ -= discard;
+  buffer_.start = keepFrom;
+}
+
+void FrequencyDecoder::Flush(std::vector<std::uint8_t>& out) { WriteUpTo(decodedTo_, out); }
+
 
 }  // namespace qor
