@@ -15,6 +15,11 @@ namespace {
 // reading that makes unlikely words loses to one that makes likely ones.
 // At 4, 1 KB pieces of the manual pages were refused twice as often.
 constexpr int kCommonPairCost = 5;
+// A letter alone between a word's edges is a word of one letter: common
+// for the vowels and y in either language, rare for the others, which a
+// reading makes where it takes a line end or a space for a letter.
+constexpr int kRareLoneLetterCost = 6;
+constexpr const char* kLoneLetters = "aeiouy";
 
 // The cost of a class of character after a class, about in bits. Rows: the
 // class of the last character, or a sentence's start for a space or line
@@ -44,7 +49,6 @@ TextModel::TextModel() {
     const auto c = static_cast<std::uint8_t>(b);
     classOf_[c] = ClassOf(c);
     costAlone_[c] = CostAlone(c);
-    endsSentence_[c] = c == '.' || c == '?' || c == '!' || c == '\n';
   }
   // The mark of a code read as the fourth E stands for E.
   classOf_[kFourthEMark] = classOf_['E'];
@@ -53,8 +57,13 @@ TextModel::TextModel() {
     const auto c = static_cast<std::uint8_t>(b);
     const int letter = LetterOf(c);
     const std::uint8_t cls = classOf_[c];
-    rowOf_[c] = static_cast<std::uint8_t>(letter != kNoLetter ? letter + 26 * (cls == kUpper) : kLetterRows + cls);
-    rowAfterSentence_[c] = cls == kSpace || cls == kLine ? kLetterRows + kSentenceStart : rowOf_[c];
+    const auto row = static_cast<std::uint8_t>(letter != kNoLetter ? letter + 26 * (cls == kUpper) : kLetterRows + cls);
+    const auto wordStart = static_cast<std::uint8_t>(letter != kNoLetter ? kLoneRow + row : row);
+    rowAfter_[kInWord][c] = row;
+    rowAfter_[kWordEdge][c] = wordStart;
+    rowAfter_[kSentenceEnd][c] = cls == kSpace || cls == kLine ? kLetterRows + kSentenceStart : wordStart;
+    const bool endsSentence = c == '.' || c == '?' || c == '!' || c == '\n';
+    kindOf_[c] = letter != kNoLetter ? kInWord : endsSentence ? kSentenceEnd : kWordEdge;
   }
   for (int row = 0; row < kRows; ++row) {
     const int last = row < kLetterRows ? row % 26 : kNoLetter;
@@ -69,6 +78,18 @@ TextModel::TextModel() {
                              : 0;
       cost_[static_cast<std::size_t>(row)][c] = static_cast<std::uint8_t>(cost + excess);
       afterDropCost_[static_cast<std::size_t>(row)][c] = static_cast<std::uint8_t>(cost);
+    }
+  }
+  // A letter that began a word costs the same as any, except where the word
+  // ends right after it; a dropped byte after it may have been its word's rest.
+  for (int row = 0; row < kLetterRows; ++row) {
+    const bool rare = std::strchr(kLoneLetters, 'a' + row % 26) == nullptr;
+    for (int b = 0; b < 256; ++b) {
+      const auto c = static_cast<std::uint8_t>(b);
+      const bool wordEnds = classOf_[c] == kSpace || classOf_[c] == kClosingMark || classOf_[c] == kLine;
+      cost_[static_cast<std::size_t>(kLoneRow + row)][c] = static_cast<std::uint8_t>(
+          cost_[static_cast<std::size_t>(row)][c] + (rare && wordEnds ? kRareLoneLetterCost : 0));
+      afterDropCost_[static_cast<std::size_t>(kLoneRow + row)][c] = afterDropCost_[static_cast<std::size_t>(row)][c];
     }
   }
 }
