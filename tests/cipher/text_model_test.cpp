@@ -63,6 +63,17 @@ TEST(TextModelTest, RareLettersAloneCostMore) {
       {"ver la tabla", "ver lr tabla"},
       {"de X, Y o Z", "de X, Y q Z"},
   });
+}
+
+// A control character is rarer in text than a drop, or than two unlikely
+// marks: a reading that makes one is nearly always misread.
+TEST(TextModelTest, ControlCharactersCostMoreThanRareMarks) {
+  ExpectEachCheaper({
+      {"ver {} la", "ver \x02 la"},
+      {"ver |la", "ver \x1Bla"},
+      {"fin.\n\tLos", "fin.\n\x0ELos"},
+  });
+  EXPECT_GT(CostOf("ver \x02la") - CostOf("ver la"), 16);
   EXPECT_GT(CostOf("es b cosa"), CostOf("es b cosa", 4));
   EXPECT_EQ(CostOf("es b cosa", 4), CostOf("es y cosa", 4) + CostOf("es b") - CostOf("es y"));
 }
