@@ -20,6 +20,9 @@ constexpr int kCommonPairCost = 5;
 // reading makes where it takes a line end or a space for a letter.
 constexpr int kRareLoneLetterCost = 6;
 constexpr const char* kLoneLetters = "aeiouy";
+// Where bytes were dropped after the letter, they may have been the rest of
+// a word of two: an accented vowel, as in "sé", "dé", "mí" or "tú".
+constexpr const char* kLoneLettersBeforeDrop = "aeiouydmst";
 
 // The cost of a class of character after a class, about in bits. Rows: the
 // class of the last character, or a sentence's start for a space or line
@@ -81,15 +84,17 @@ TextModel::TextModel() {
     }
   }
   // A letter that began a word costs the same as any, except where the word
-  // ends right after it; a dropped byte after it may have been its word's rest.
+  // ends right after it.
   for (int row = 0; row < kLetterRows; ++row) {
     const bool rare = std::strchr(kLoneLetters, 'a' + row % 26) == nullptr;
+    const bool rareBeforeDrop = std::strchr(kLoneLettersBeforeDrop, 'a' + row % 26) == nullptr;
     for (int b = 0; b < 256; ++b) {
       const auto c = static_cast<std::uint8_t>(b);
       const bool wordEnds = classOf_[c] == kSpace || classOf_[c] == kClosingMark || classOf_[c] == kLine;
       cost_[static_cast<std::size_t>(kLoneRow + row)][c] = static_cast<std::uint8_t>(
           cost_[static_cast<std::size_t>(row)][c] + (rare && wordEnds ? kRareLoneLetterCost : 0));
-      afterDropCost_[static_cast<std::size_t>(kLoneRow + row)][c] = afterDropCost_[static_cast<std::size_t>(row)][c];
+      afterDropCost_[static_cast<std::size_t>(kLoneRow + row)][c] = static_cast<std::uint8_t>(
+          afterDropCost_[static_cast<std::size_t>(row)][c] + (rareBeforeDrop && wordEnds ? kRareLoneLetterCost : 0));
     }
   }
 }
@@ -142,7 +147,7 @@ std::uint8_t TextModel::CostAlone(std::uint8_t b) {
   if (b == ' ' || (b >= 'a' && b <= 'z' && !std::strchr(kRareLetters, b))) return 0;
   if ((b >= 'a' && b <= 'z') || b == ',' || b == '.' || b == '\n' || b == '\r') return 1;
   if ((b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '?' || b == '!') return 2;
-  if (b == 0xF1 || b == 0xD1 || b == '\t' || b == ';' || b == ':' || b == '(' || b == ')' || b == '"' || b == '\'' ||
+  if (b == 0xF1 || b == 0xD1 || b == '\t' || b == '/' || b == ';' || b == ':' || b == '(' || b == ')' || b == '"' || b == '\'' ||
       b == '-')
     return 3;
   // Text holds hardly any control characters; a wrong shift reads one in
