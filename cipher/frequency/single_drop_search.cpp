@@ -67,7 +67,8 @@ std::optional<SingleDrop> SingleDropSearch::Find(const DecoderState& atFailure, 
   for (std::int64_t q = failure; q >= from; --q) {
     if (q < failure) codes_.Unread(buffer_.Decoded(q, 0), counters);
     for (int k = 0; k < buffer_.mixPeriod; ++k) {
-      if (k == atFailure.shift) continue;
+      // Most shifts fail on their first code: no guess is set up for them.
+      if (k == atFailure.shift || !codes_.Checks(buffer_.Code(q, k), counters)) continue;
       Guess g{costBefore[at(q)], q, k, counters, q, counters, buffer_.Decoded(q - 2, kStartBeforeLast),
               buffer_.Decoded(q - 1, kStartLast)};
       if (ReadWhileClean(g, goal) == goal) clean_.push_back(g);
