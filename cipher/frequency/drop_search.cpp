@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace qor {
 
@@ -245,7 +246,11 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     // they come, since there are seldom many more.
     std::array<std::uint64_t, kBeam> ranks;
     std::size_t keep = 0;
+    // The states the heap holds score at most its top, so one that scores
+    // more cannot be among the best.
+    const int worstKept = heldCount == kBeam ? held[0] : std::numeric_limits<int>::max();
     for (std::size_t i = 0; i < candidateCount; ++i) {
+      if (candidates[i].score > worstKept) continue;
       const std::uint64_t rank = static_cast<std::uint64_t>(candidates[i].score) << 32 |
                                  static_cast<std::uint64_t>(candidates[i].order) << 16 | i;
       if (keep == kBeam && rank >= ranks[kBeam - 1]) continue;
