@@ -56,6 +56,9 @@ class FrequencyDecoder {
   // Finds the drops that explain the failure at `failure` and decodes again
   // along them; false when no reading explains it.
   bool Repair(std::int64_t failure, std::int64_t available);
+  // Where the codes check to the end of the file, takes a drop just before
+  // it if the last bytes read as far likelier text after one.
+  void TakeDropAtEnd();
   // Decodes again from `root` along the events the full search found.
   void ReplayLead(const DecoderState& root, const DropPlaces& found);
   // The state before t: the latest saved one at or before it, decoded on
@@ -136,8 +139,21 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available) {
     state_.at = t;
     if (failed && !Repair(t, available)) return false;
     if (failed && TooManyDrops(kDropsAheadOnTheWay)) return false;
+    // At the end of the file no later code fails where bytes were dropped
+    // just before it; the text the last bytes read as may still tell.
+    if (decodedTo_ == available && limit == available) TakeDropAtEnd();
   }
   return true;
+}
+
+void FrequencyDecoder::TakeDropAtEnd() {
+  const std::optional<SingleDrop> drop = singleDrop_.FindAtEnd(state_, searchFloor_.at);
+  if (!drop) return;
+  state_ = searchFloor_ = drop->resume;
+  decodedTo_ = drop->resume.at;
+  ++dropPoints_;
+  searchedSpan_ += drop->weighed;
+  searchedPenalty_ += drop->penalty;
 }
 
 bool FrequencyDecoder::Repair(std::int64_t failure, std::int64_t available) {
