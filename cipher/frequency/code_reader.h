@@ -55,6 +55,12 @@ class CodeReader {
     return true;
   }
 
+  // Whether Read would take this code now, without stepping the counters.
+  bool Checks(std::uint8_t code, const PackedCounters& counters) const {
+    const std::uint32_t w = readWord_[code];
+    return counters[w >> 8 & 0xFF] == static_cast<std::uint8_t>(w >> 16) || code == kFourthEOrF;
+  }
+
   // Steps the counters back over a byte that was read.
   void Unread(std::uint8_t byte, PackedCounters& counters) const;
 

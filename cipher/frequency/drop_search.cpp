@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace qor {
 
@@ -50,6 +51,20 @@ constexpr std::int64_t kAgreeCheckEvery = 4;
 constexpr int kMaxPeriod = 14;
 constexpr std::size_t kSlots = 1024;
 static_assert(kSlots >= 2 * kBeam * kMaxPeriod && (kSlots & (kSlots - 1)) == 0);
+// Ways on of one byte: each reading of the beam under each shift.
+constexpr std::size_t kMaxCandidates = kBeam * kMaxPeriod;
+
+// Takes the top of a full max-heap out and `value` in, in one pass down.
+void ReplaceTop(std::array<int, kBeam>& heap, int value) {
+  std::size_t hole = 0;
+  for (std::size_t child = 1; child < kBeam; child = 2 * hole + 1) {
+    if (child + 1 < kBeam && heap[child + 1] > heap[child]) ++child;
+    if (heap[child] <= value) break;
+    heap[hole] = heap[child];
+    hole = child;
+  }
+  heap[hole] = value;
+}
 
 // A random word for each counter and value: a state's hash is the xor of its
 // counters' words, so one step changes it by two words.
@@ -70,8 +85,8 @@ std::uint64_t Zobrist(std::size_t counter, std::uint8_t value) {
 }  // namespace
 
 DropSearch::DropSearch(const DecodeBuffer& buffer)
-    : buffer_(buffer), codes_(CodeReader::Shared()), text_(TextModel::Shared()), slots_(kSlots),
-      slotStamps_(kSlots) {}
+    : buffer_(buffer), codes_(CodeReader::Shared()), text_(TextModel::Shared()),
+      candidates_(kMaxCandidates), slots_(kSlots), slotStamps_(kSlots) {}
 
 int DropSearch::Score(const Reading& r) { return r.drops * kDropWeight + r.penalty; }
 
@@ -142,7 +157,8 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       code[static_cast<std::size_t>(k)] = code[static_cast<std::size_t>(k + period)] = buffer_.Code(t, k);
     // Each way on is first weighed without copying its reading; readings in
     // the same state go on alike, so only the best of each state is kept.
-    candidates_.clear();
+    Candidate* const candidates = candidates_.data();
+    std::size_t candidateCount = 0;
     if (++stamp_ == 0) std::fill(slotStamps_.begin(), slotStamps_.end(), 0), stamp_ = 1;
     std::uint32_t order = 0;
     // The scores the states in the table were first entered with, the best
@@ -205,19 +221,17 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
         for (;; slot = (slot + 1) & (kSlots - 1)) {
           if (slotStamps_[slot] != stamp_) {
             slotStamps_[slot] = stamp_;
-            slots_[slot] = static_cast<std::uint32_t>(candidates_.size());
-            candidates_.push_back(c);
+            slots_[slot] = static_cast<std::uint32_t>(candidateCount);
+            candidates[candidateCount++] = c;
             if (heldCount < kBeam) {
               held[heldCount++] = c.score;
               std::push_heap(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(heldCount));
             } else {
-              std::pop_heap(held.begin(), held.end());
-              held[kBeam - 1] = c.score;
-              std::push_heap(held.begin(), held.end());
+              ReplaceTop(held, c.score);
             }
             break;
           }
-          Candidate& other = candidates_[slots_[slot]];
+          Candidate& other = candidates[slots_[slot]];
           if (other.hash == c.hash && other.shift == c.shift && SameState(other, c)) {
             // Ties go to the earlier, as they are weighed in order.
             if (c.score < other.score) other = c;
@@ -226,20 +240,27 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
         }
       }
     }
-    if (candidates_.empty()) return Outcome::kDied;
+    if (candidateCount == 0) return Outcome::kDied;
     // The best kBeam by score, then by the order they were weighed in, as
-    // one word each: score, order, place in candidates_.
-    ranks_.clear();
-    for (std::size_t i = 0; i < candidates_.size(); ++i)
-      ranks_.push_back(static_cast<std::uint64_t>(candidates_[i].score) << 32 |
-                       static_cast<std::uint64_t>(candidates_[i].order) << 16 | i);
-    const std::size_t keep = std::min(ranks_.size(), kBeam);
-    if (ranks_.size() > keep)
-      std::nth_element(ranks_.begin(), ranks_.begin() + static_cast<std::ptrdiff_t>(keep), ranks_.end());
-    std::sort(ranks_.begin(), ranks_.begin() + static_cast<std::ptrdiff_t>(keep));
+    // one word each: score, order, place in candidates_; kept in order as
+    // they come, since there are seldom many more.
+    std::array<std::uint64_t, kBeam> ranks;
+    std::size_t keep = 0;
+    // The states the heap holds score at most its top, so one that scores
+    // more cannot be among the best.
+    const int worstKept = heldCount == kBeam ? held[0] : std::numeric_limits<int>::max();
+    for (std::size_t i = 0; i < candidateCount; ++i) {
+      if (candidates[i].score > worstKept) continue;
+      const std::uint64_t rank = static_cast<std::uint64_t>(candidates[i].score) << 32 |
+                                 static_cast<std::uint64_t>(candidates[i].order) << 16 | i;
+      if (keep == kBeam && rank >= ranks[kBeam - 1]) continue;
+      std::size_t j = keep < kBeam ? keep++ : kBeam - 1;
+      for (; j > 0 && ranks[j - 1] > rank; --j) ranks[j] = ranks[j - 1];
+      ranks[j] = rank;
+    }
     nextBeam_.clear();
     for (std::size_t i = 0; i < keep; ++i) {
-      const Candidate& c = candidates_[ranks_[i] & 0xFFFF];
+      const Candidate& c = candidates[ranks[i] & 0xFFFF];
       Reading& n = nextBeam_.emplace_back(beam_[c.parent]);
       if (c.counter >= 0) n.counters[static_cast<std::size_t>(c.counter)] = c.value;
       n.hash = c.hash;

@@ -86,8 +86,7 @@ class DropSearch {
   // Scratch, kept between calls so that a search allocates little.
   std::vector<Reading> beam_, nextBeam_;  // best first
   std::vector<EventLink> links_;          // the events of all readings of one search
-  std::vector<Candidate> candidates_;
-  std::vector<std::uint64_t> ranks_;
+  std::vector<Candidate> candidates_;     // sized for every way on of a byte
   // Open addressing over candidates_ by state; a slot is taken when its
   // stamp is the current one, so that no byte has to clear the table.
   std::vector<std::uint32_t> slots_, slotStamps_;

@@ -70,7 +70,7 @@ DecoderState FrequencyDecoder::StateBefore(std::int64_t t) const {
   return s;
 }
 
-bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available) {
+bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available, bool fileEnd) {
   while (decodedTo_ < limit) {
     // The counters as a local, which the byte stores cannot touch.
     PackedCounters counters = state_.counters;
@@ -101,7 +101,13 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available) {
     decodedTo_ = t;
     state_.at = t;
     if (failed && Learn()) continue;
-    if (!failed) break;
+    if (!failed) {
+      // At the end of the file no later code fails where bytes were
+      // dropped just before it; the text the last bytes read as may still
+      // tell.
+      if (fileEnd && decodedTo_ == available && TakeDropAtEnd()) continue;
+      break;
+    }
     // A search here may reach back this far: a join before it would not
     // see the same bytes.
     for (auto j = joins_.rbegin(); j != joins_.rend() && j->state.at > t - kReachBack; ++j) j->clean = false;
@@ -111,6 +117,19 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available) {
         decodedTo_ - joins_.back().state.at >= (joins_.size() < kCloseJoins ? 0 : kJoinGap << (joins_.size() - kCloseJoins)))
       joins_.push_back({state_, tally_});
   }
+  return true;
+}
+
+bool FrequencyDecoder::TakeDropAtEnd() {
+  const std::optional<SingleDrop> drop = singleDrop_.FindAtEnd(state_, searchFloor_.at);
+  if (!drop) return false;
+  // Like a repair, it reads back before where it resumes.
+  for (auto j = joins_.rbegin(); j != joins_.rend() && j->state.at > decodedTo_ - kReachBack; ++j) j->clean = false;
+  state_ = searchFloor_ = drop->resume;
+  decodedTo_ = drop->resume.at;
+  ++tally_.dropPoints;
+  tally_.searchedSpan += drop->weighed;
+  tally_.searchedPenalty += drop->penalty;
   return true;
 }
 
@@ -194,7 +213,7 @@ bool FrequencyDecoder::Decode(std::int64_t to, std::int64_t size) {
   const std::int64_t available = Available();
   // Leave room after every failure for the search to look ahead.
   const std::int64_t limit = std::min(to, available >= size ? available : available - kMaxSearchAhead);
-  return DecodeUpTo(limit, available);
+  return DecodeUpTo(limit, available, available >= size && limit == available);
 }
 
 void FrequencyDecoder::Slide(std::vector<std::uint8_t>& out) {

@@ -75,7 +75,8 @@ class FrequencyDecoder {
   void Continue(std::int64_t dropsBefore) { dropsBefore_ = dropsBefore, origin_ = 0; }
 
  private:
-  bool DecodeUpTo(std::int64_t limit, std::int64_t available);
+  // `fileEnd`: `available` is the end of the file.
+  bool DecodeUpTo(std::int64_t limit, std::int64_t available, bool fileEnd);
   bool Repair(std::int64_t failure, std::int64_t available);
   void ReplayLead(const DecoderState& root, const DropPlaces& found);
   DecoderState StateBefore(std::int64_t t) const;
@@ -83,6 +84,10 @@ class FrequencyDecoder {
   // Takes the failed code at decodedTo_ as the first of a character whose
   // counter is not known yet; false when it is no such code.
   bool Learn();
+  // Where the codes check to the end of the file, takes a drop just before
+  // it if the last bytes read as far likelier text after one; false when
+  // there is none.
+  bool TakeDropAtEnd();
   void WriteUpTo(std::int64_t upTo, std::vector<std::uint8_t>& out);
 
   static constexpr std::size_t kCheckRing = 8;

@@ -30,6 +30,10 @@ class SingleDropSearch {
   // `atFailure` stands before the byte whose code failed; no drop is placed
   // before `floor`, and nothing at or past `available` is read.
   std::optional<SingleDrop> Find(const DecoderState& atFailure, std::int64_t floor, std::int64_t available);
+  // At the end of the file, where no later code can fail: a drop a little
+  // before `atEnd` under which the last bytes read as far likelier text
+  // than as they were read, if there is one. Nothing before `floor`.
+  std::optional<SingleDrop> FindAtEnd(const DecoderState& atEnd, std::int64_t floor) const;
 
  private:
   // One place and shift for the drop, and how reading on from it went.
@@ -50,6 +54,9 @@ class SingleDropSearch {
   // best first.
   void KeepNearBest();
   bool RivalsAgree() const;
+  // How unlike text the decoded bytes are from `from` up to each place to
+  // `to`, at most kLookBack + 1 of them.
+  void WeighDecoded(std::int64_t from, std::int64_t to, int* costBefore) const;
 
   const DecodeBuffer& buffer_;
   const CodeReader& codes_;

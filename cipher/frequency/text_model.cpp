@@ -15,6 +15,14 @@ namespace {
 // reading that makes unlikely words loses to one that makes likely ones.
 // At 4, 1 KB pieces of the manual pages were refused twice as often.
 constexpr int kCommonPairCost = 5;
+// A letter alone between a word's edges is a word of one letter: common
+// for the vowels and y in either language, rare for the others, which a
+// reading makes where it takes a line end or a space for a letter.
+constexpr int kRareLoneLetterCost = 6;
+constexpr const char* kLoneLetters = "aeiouy";
+// Where bytes were dropped after the letter, they may have been the rest of
+// a word of two: an accented vowel, as in "sé", "dé", "mí" or "tú".
+constexpr const char* kLoneLettersBeforeDrop = "aeiouydmst";
 
 // The cost of a class of character after a class, about in bits. Rows: the
 // class of the last character, or a sentence's start for a space or line
@@ -44,7 +52,6 @@ TextModel::TextModel() {
     const auto c = static_cast<std::uint8_t>(b);
     classOf_[c] = ClassOf(c);
     costAlone_[c] = CostAlone(c);
-    endsSentence_[c] = c == '.' || c == '?' || c == '!' || c == '\n';
   }
   // The mark of a code read as the fourth E stands for E.
   classOf_[kFourthEMark] = classOf_['E'];
@@ -53,8 +60,13 @@ TextModel::TextModel() {
     const auto c = static_cast<std::uint8_t>(b);
     const int letter = LetterOf(c);
     const std::uint8_t cls = classOf_[c];
-    rowOf_[c] = static_cast<std::uint8_t>(letter != kNoLetter ? letter + 26 * (cls == kUpper) : kLetterRows + cls);
-    rowAfterSentence_[c] = cls == kSpace || cls == kLine ? kLetterRows + kSentenceStart : rowOf_[c];
+    const auto row = static_cast<std::uint8_t>(letter != kNoLetter ? letter + 26 * (cls == kUpper) : kLetterRows + cls);
+    const auto wordStart = static_cast<std::uint8_t>(letter != kNoLetter ? kLoneRow + row : row);
+    rowAfter_[kInWord][c] = row;
+    rowAfter_[kWordEdge][c] = wordStart;
+    rowAfter_[kSentenceEnd][c] = cls == kSpace || cls == kLine ? kLetterRows + kSentenceStart : wordStart;
+    const bool endsSentence = c == '.' || c == '?' || c == '!' || c == '\n';
+    kindOf_[c] = letter != kNoLetter ? kInWord : endsSentence ? kSentenceEnd : kWordEdge;
   }
   for (int row = 0; row < kRows; ++row) {
     const int last = row < kLetterRows ? row % 26 : kNoLetter;
@@ -69,6 +81,20 @@ TextModel::TextModel() {
                              : 0;
       cost_[static_cast<std::size_t>(row)][c] = static_cast<std::uint8_t>(cost + excess);
       afterDropCost_[static_cast<std::size_t>(row)][c] = static_cast<std::uint8_t>(cost);
+    }
+  }
+  // A letter that began a word costs the same as any, except where the word
+  // ends right after it.
+  for (int row = 0; row < kLetterRows; ++row) {
+    const bool rare = std::strchr(kLoneLetters, 'a' + row % 26) == nullptr;
+    const bool rareBeforeDrop = std::strchr(kLoneLettersBeforeDrop, 'a' + row % 26) == nullptr;
+    for (int b = 0; b < 256; ++b) {
+      const auto c = static_cast<std::uint8_t>(b);
+      const bool wordEnds = classOf_[c] == kSpace || classOf_[c] == kClosingMark || classOf_[c] == kLine;
+      cost_[static_cast<std::size_t>(kLoneRow + row)][c] = static_cast<std::uint8_t>(
+          cost_[static_cast<std::size_t>(row)][c] + (rare && wordEnds ? kRareLoneLetterCost : 0));
+      afterDropCost_[static_cast<std::size_t>(kLoneRow + row)][c] = static_cast<std::uint8_t>(
+          afterDropCost_[static_cast<std::size_t>(row)][c] + (rareBeforeDrop && wordEnds ? kRareLoneLetterCost : 0));
     }
   }
 }
@@ -121,10 +147,13 @@ std::uint8_t TextModel::CostAlone(std::uint8_t b) {
   if (b == ' ' || (b >= 'a' && b <= 'z' && !std::strchr(kRareLetters, b))) return 0;
   if ((b >= 'a' && b <= 'z') || b == ',' || b == '.' || b == '\n' || b == '\r') return 1;
   if ((b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '?' || b == '!') return 2;
-  if (b == 0xF1 || b == 0xD1 || b == '\t' || b == ';' || b == ':' || b == '(' || b == ')' || b == '"' || b == '\'' ||
+  if (b == 0xF1 || b == 0xD1 || b == '\t' || b == '/' || b == ';' || b == ':' || b == '(' || b == ')' || b == '"' || b == '\'' ||
       b == '-')
     return 3;
-  if (b < 0x20) return 9;
+  // Text holds hardly any control characters; a wrong shift reads one in
+  // six codes as one. At 9 a reading would take one rather than a second
+  // drop place; at 24 it seldom does.
+  if (b < 0x20) return 24;
   return 5;
 }
 

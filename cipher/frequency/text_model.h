@@ -18,18 +18,16 @@ class TextModel {
   // What the first bytes of a file are read after: the end of a sentence.
   static constexpr std::uint8_t kStartBeforeLast = '.', kStartLast = ' ';
 
-  // One table load: the row by the last byte (and whether the one before
-  // ended a sentence), the column by the byte.
+  // One table load: the row by the last byte and what the one before it
+  // was, the column by the byte.
   int Cost(std::uint8_t beforeLast, std::uint8_t last, std::uint8_t byte) const {
-    const std::uint8_t row = endsSentence_[beforeLast] ? rowAfterSentence_[last] : rowOf_[last];
-    return cost_[row][byte];
+    return cost_[rowAfter_[kindOf_[beforeLast]][last]][byte];
   }
   // The same for the first byte after dropped bytes: the letter before it
   // was not its neighbour, so only the classes count. Where an accented
   // letter was dropped, the kept letters around it rarely make a pair.
   int CostAfterDrop(std::uint8_t beforeLast, std::uint8_t last, std::uint8_t byte) const {
-    const std::uint8_t row = endsSentence_[beforeLast] ? rowAfterSentence_[last] : rowOf_[last];
-    return afterDropCost_[row][byte];
+    return afterDropCost_[rowAfter_[kindOf_[beforeLast]][last]][byte];
   }
 
   // The cost of `byte` after `last`, about in bits, case aside; anything
@@ -53,15 +51,19 @@ class TextModel {
   // The cost of `letter` after `last`, both as LetterOf gives them.
   static int PairCost(int last, int letter);
 
+  // What the byte before the last one was, as far as the row goes.
+  enum BeforeLast : std::uint8_t { kInWord, kWordEdge, kSentenceEnd, kBeforeLastKinds };
+
   // Rows of cost_: after each letter (case folded) in either case, after
-  // each class of the other characters, and a sentence's start.
-  static constexpr int kLetterRows = 2 * 26, kRows = kLetterRows + kContexts;
+  // each class of the other characters, a sentence's start, and after
+  // each letter that began a word (which a word's end makes a word alone).
+  static constexpr int kLetterRows = 2 * 26, kLoneRow = kLetterRows + kContexts, kRows = kLoneRow + kLetterRows;
 
   std::array<std::uint8_t, 256> classOf_{}, costAlone_{};
-  // The row of cost_ that the byte read last selects, and the one it
-  // selects after the end of a sentence; which bytes end one.
-  std::array<std::uint8_t, 256> rowOf_{}, rowAfterSentence_{};
-  std::array<bool, 256> endsSentence_{};
+  // The row of cost_ that the byte read last selects, by the kind of the
+  // one before it; each byte's kind.
+  std::array<std::array<std::uint8_t, 256>, kBeforeLastKinds> rowAfter_{};
+  std::array<std::uint8_t, 256> kindOf_{};
   std::array<std::array<std::uint8_t, 256>, kRows> cost_{}, afterDropCost_{};
 };
 

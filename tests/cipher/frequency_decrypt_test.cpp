@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "cipher/frequency/frequency.h"
 #include "tests/cipher/texts.h"
 
@@ -73,18 +75,44 @@ TEST(DecryptFrequencyTest, CodeFourteenIsReadAsTheTextAroundIt) {
     }
 }
 
+// Each text comes back as its kept bytes under a few keys of each length.
+void ExpectKeptUnderSomeKeys(std::initializer_list<const char*> texts) {
+  for (const char* text : texts)
+    for (const char* key : {"Clave77", "k", "Pqr5tuV", "abc", "Zz9", "llave12", "qwerty"})
+      EXPECT_EQ(RoundTrip(ToBytes(text), CipherKey(key)), WithoutDropped(ToBytes(text))) << text << " / " << key;
+}
+
 // Next to a dropped accent, a byte read under the shift before the drop
 // and under the one after can both check; the letters around pick the
 // right place. Lines of real documentation that a model of character
 // classes alone got wrong under one of these keys.
 TEST(DecryptFrequencyTest, DropPlacesAreChosenByTheWordsAround) {
-  const char* texts[] = {
+  ExpectKeptUnderSomeKeys({
       "    acreditaci\xF3n por clave p\xFA" "blica permite acceso remoto sin",
       "12.12. Relaci\xF3n de las herramientras para el an\xE1lisis de c\xF3" "digo",
-  };
-  for (const char* text : texts)
-    for (const char* key : {"Clave77", "k", "Pqr5tuV", "abc", "Zz9", "llave12", "qwerty"})
-      EXPECT_EQ(RoundTrip(ToBytes(text), CipherKey(key)), WithoutDropped(ToBytes(text))) << text << " / " << key;
+  });
+}
+
+// A line of no-break spaces, which the method drops, leaves two line ends
+// with a drop between: read under the wrong shift, the second became a
+// letter standing alone. Lines of documentation that came back so.
+TEST(DecryptFrequencyTest, BlankLinesOfDroppedSpacesStayBlank) {
+  ExpectKeptUnderSomeKeys({
+      "   Nota\n\xA0\xA0\xA0\n    Los nombres de los paquetes",
+      "sudo(8).\n\xA0\xA0\xA0\n    Con una cuenta",
+      "(KISS)\n\n\xA0\xA0\xA0   * se mantiene simple",
+  });
+}
+
+// No code after them fails where bytes were dropped just before the end of
+// the file; what the last bytes read as tells the drop. The first text's
+// end came back as noise under one of the keys without that.
+TEST(DecryptFrequencyTest, DropsJustBeforeTheEndAreFound) {
+  ExpectKeptUnderSomeKeys({
+      "Mundo.\nE \xFAltimo",
+      "Pero acci\xF3n esa ",
+      "Les y hasta p\xE1gina",
+  });
 }
 
 TEST(DecryptFrequencyTest, EmptyAndAllDroppedGiveEmpty) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "cipher/frequency/code_reader.h"
@@ -22,21 +23,26 @@ int CostOf(const std::string& text, std::size_t dropAfter = std::string::npos) {
   return cost;
 }
 
+// Each pair's text costs less than its misreading.
+struct Misreading {
+  const char* likely;
+  const char* unlikely;
+};
+void ExpectEachCheaper(std::initializer_list<Misreading> cases) {
+  for (const Misreading& c : cases) EXPECT_LT(CostOf(c.likely), CostOf(c.unlikely)) << c.unlikely;
+}
+
 // Readings that a drop search weighs against each other have the same
 // characters' classes; the letters decide, in either case and language.
 TEST(TextModelTest, LikelyWordsCostLessThanTheirMisreadings) {
-  const struct {
-    const char* likely;
-    const char* unlikely;
-  } cases[] = {
+  ExpectEachCheaper({
       {"la casa de la playa", "la cqsa de la plwya"},
       {"informacion tecnica", "informaxion tecjica"},
       {"LA CASA DE LA PLAYA", "LA CQSA DE LA PLWYA"},
       {"the file format", "the fize formkt"},
       {"Seccion 5.6, Infraestructura", "Seccion 5.6, Ixfraestructura"},
       {"CAMPA\xD1" "A", "CAMPAZA"},  // Ñ pairs as N
-  };
-  for (const auto& c : cases) EXPECT_LT(CostOf(c.likely), CostOf(c.unlikely)) << c.likely;
+  });
 }
 
 // Where an accented letter was dropped, its neighbours were not next to
@@ -44,6 +50,33 @@ TEST(TextModelTest, LikelyWordsCostLessThanTheirMisreadings) {
 TEST(TextModelTest, NoPairIsChargedAcrossADrop) {
   EXPECT_GT(CostOf("es ms"), CostOf("es mi"));
   EXPECT_EQ(CostOf("es ms", 4), CostOf("es mi", 4));
+}
+
+// A line end or space misread as a letter leaves it a word alone: that
+// costs more than the blank line or indent it was, save for the vowels and
+// y, which are words in either language.
+TEST(TextModelTest, RareLettersAloneCostMore) {
+  ExpectEachCheaper({
+      {"fin.\n\n   Los", "fin.\nH   Los"},
+      {"fin.\n\n   Los", "fin.\nN   Los"},
+      {"ver la tabla", "ver lr tabla"},
+      {"de X, Y o Z", "de X, Y q Z"},
+  });
+  // Dropped bytes after the letter may have finished a word of two ("sé"),
+  // not after one that seldom starts such a word.
+  EXPECT_GT(CostOf("es s cosa"), CostOf("es s cosa", 4));
+  EXPECT_GT(CostOf("es h cosa", 4) - CostOf("es s cosa", 4), CostOf("es h") - CostOf("es s"));
+}
+
+// A control character is rarer in text than a drop, or than two unlikely
+// marks: a reading that makes one is nearly always misread.
+TEST(TextModelTest, ControlCharactersCostMoreThanRareMarks) {
+  ExpectEachCheaper({
+      {"ver {} la", "ver \x02 la"},
+      {"ver |la", "ver \x1Bla"},
+      {"fin.\n\tLos", "fin.\n\x0ELos"},
+  });
+  EXPECT_GT(CostOf("ver \x02la") - CostOf("ver la"), 16);
 }
 
 // The mark of a code 14 read as the fourth E is weighed as an E.
