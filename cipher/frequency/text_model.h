@@ -36,7 +36,7 @@ class TextModel {
 
  private:
   enum CharClass : std::uint8_t {
-    kLower, kUpper, kDigit, kSpace, kClosingMark, kOtherMark, kLine, kControl,
+    kLower, kUpper, kDigit, kSpace, kClosingMark, kOtherMark, kLine, kControl, kReturn,
     kClasses,
     kSentenceStart = kClasses,  // a context only
     kContexts,

@@ -79,6 +79,12 @@ TEST(TextModelTest, ControlCharactersCostMoreThanRareMarks) {
   EXPECT_GT(CostOf("ver \x02la") - CostOf("ver la"), 16);
 }
 
+// A carriage return is text only before a line end: a slash after a
+// dropped guillemet is not one.
+TEST(TextModelTest, ACarriageReturnAloneCostsMore) {
+  ExpectEachCheaper({{"uno\r\ndos", "uno\rdos"}, {"en /etc/apt", "en \retc/apt"}});
+}
+
 // The mark of a code 14 read as the fourth E is weighed as an E.
 TEST(TextModelTest, TheFourthEMarkReadsAsE) {
   const std::string asMark = std::string("SE") + static_cast<char>(kFourthEMark) + "D";
