@@ -124,7 +124,7 @@ TEST(DropJudgementTest, DropCountMatchesAByteByByteCountWhereverBlocksEnd) {
         onTheWayOnly += expected.tooManyDrops && !atEnd;
         frontTaken += !expected.tooManyDrops;
       }
-      for (std::size_t block : {1, 2, 7, 8, 13, 4096}) {
+      for (std::size_t block : {1, 2, 7, 8, 13, 64, 100, 4096}) {
         // Counted block by block in order, and summed up block by block
         // apart and then joined.
         DropCount count(key), joined(key);
