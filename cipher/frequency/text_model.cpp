@@ -77,7 +77,9 @@ TextModel::TextModel() {
     const bool endsSentence = c == '.' || c == '?' || c == '!' || c == '\n';
     kindOf_[c] = letter != kNoLetter ? kInWord : endsSentence ? kSentenceEnd : kWordEdge;
   }
-  for (int row = 0; row < kRows; ++row) {
+  // The rows after each letter and each context; those of lone letters
+  // follow from their letters' rows below.
+  for (int row = 0; row < kLoneRow; ++row) {
     const int last = row < kLetterRows ? row % 26 : kNoLetter;
     const int context = row < kLetterRows ? (row < 26 ? kLower : kUpper) : row - kLetterRows;
     for (int b = 0; b < 256; ++b) {
