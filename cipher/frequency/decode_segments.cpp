@@ -84,7 +84,7 @@ Outcome DecodeStretch(FrequencyDecoder& d, const std::vector<std::uint8_t>& enc,
     const std::span<std::uint8_t> room = d.Room();
     const auto count = static_cast<std::size_t>(
         std::min<std::int64_t>(static_cast<std::int64_t>(room.size()), encEnd - d.Available()));
-    std::memcpy(room.data(), enc.data() + (d.Available() - at), count);
+    if (count > 0) std::memcpy(room.data(), enc.data() + (d.Available() - at), count);
     d.Filled(count);
     if (!d.Decode(to, size)) return Outcome::kRejected;
     if (!goOn(d.DecodedTo())) return Outcome::kStopped;
@@ -227,8 +227,7 @@ class SegmentReader {
     const std::int64_t to = std::min(size_, s->end + kMaxSearchAhead);
     s->encrypted.resize(static_cast<std::size_t>(to - s->from));
     const std::int64_t kept = readTo_ - s->from;  // already read, in tail_
-    std::memcpy(s->encrypted.data(), tail_.data() + (tail_.size() - static_cast<std::size_t>(kept)),
-                static_cast<std::size_t>(kept));
+    std::copy(tail_.end() - static_cast<std::ptrdiff_t>(kept), tail_.end(), s->encrypted.begin());
     ReadBlock(input_, s->encrypted.data() + kept, static_cast<std::size_t>(to - readTo_));
     readTo_ = to;
     const auto keep = std::min(s->encrypted.size(), static_cast<std::size_t>(guess_ + kMaxSearchAhead));
