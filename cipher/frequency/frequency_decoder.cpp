@@ -121,10 +121,13 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available, bo
 }
 
 bool FrequencyDecoder::TakeDropAtEnd() {
+  // What it weighs goes back before where it may resume: a reading that
+  // joined in there could have read those bytes otherwise, taken or not.
+  for (auto j = joins_.rbegin();
+       j != joins_.rend() && j->state.at > decodedTo_ - std::max(kReachBack, SingleDropSearch::kEndReach); ++j)
+    j->clean = false;
   const std::optional<SingleDrop> drop = singleDrop_.FindAtEnd(state_, searchFloor_.at);
   if (!drop) return false;
-  // Like a repair, it reads back before where it resumes.
-  for (auto j = joins_.rbegin(); j != joins_.rend() && j->state.at > decodedTo_ - kReachBack; ++j) j->clean = false;
   state_ = searchFloor_ = drop->resume;
   decodedTo_ = drop->resume.at;
   ++tally_.dropPoints;

@@ -22,9 +22,16 @@ constexpr std::int64_t kRivalReach = 64;
 // the best is seldom wrong by more; at 8 the full search ran a tenth more
 // often for about as many wrong bytes.
 constexpr int kNearMargin = 5;
-// What a drop at the end must save, as the full search weighs a drop: the
-// tail as read must cost that much more than as read after the drop.
-constexpr int kEndDropSaving = 32;
+// What a drop at the end must save: the tail as read must cost that much
+// more than as read after the drop. After text, what the full search
+// weighs a drop; with little before it or noise, two drops' weight.
+constexpr int kEndDropSaving = 16, kEndDropSavingAlone = 32;
+// Text costs no more than this a byte, about in bits: the bytes before the
+// tail must, to count as text, and so must the tail read after the drop,
+// so that coded bytes with no drop at all, which read as noise both ways,
+// stay as they are.
+constexpr int kEndTextCost = 3;
+static_assert(SingleDropSearch::kEndLookBack <= kLookBack);
 
 }  // namespace
 
@@ -61,8 +68,14 @@ void SingleDropSearch::WeighDecoded(std::int64_t from, std::int64_t to, int* cos
 
 std::optional<SingleDrop> SingleDropSearch::FindAtEnd(const DecoderState& atEnd, std::int64_t floor) const {
   const std::int64_t end = atEnd.at;
-  const std::int64_t from = std::max({floor, buffer_.start, end - kLookBack});
+  const std::int64_t from = std::max({floor, buffer_.start, end - kEndLookBack});
   if (from >= end) return std::nullopt;
+  int before = 0;
+  const std::int64_t contextFrom = std::max(buffer_.start, from - kEndContext);
+  for (std::int64_t t = contextFrom; t < from; ++t)
+    before += text_.Cost(buffer_.Decoded(t - 2, TextModel::kStartBeforeLast),
+                         buffer_.Decoded(t - 1, TextModel::kStartLast), buffer_.Decoded(t, 0));
+  const bool afterText = from - contextFrom == kEndContext && before <= kEndTextCost * kEndContext;
   std::array<int, kLookBack + 2> costBefore{};
   WeighDecoded(from, end, costBefore.data());
   const int asRead = costBefore[static_cast<std::size_t>(end - from)];
@@ -78,7 +91,9 @@ std::optional<SingleDrop> SingleDropSearch::FindAtEnd(const DecoderState& atEnd,
       if (ReadWhileClean(g, end) == end && (!best || g.cost < best->cost)) best = g;
     }
   }
-  if (!best || best->cost + kEndDropSaving > asRead) return std::nullopt;
+  if (!best || best->cost + (afterText ? kEndDropSaving : kEndDropSavingAlone) > asRead ||
+      best->cost > kEndTextCost * (end - from))
+    return std::nullopt;
   return SingleDrop{{best->dropAt, best->shift, best->countersAtDrop}, end - from, best->cost};
 }
 

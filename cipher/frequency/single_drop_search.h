@@ -34,6 +34,9 @@ class SingleDropSearch {
   // before `atEnd` under which the last bytes read as far likelier text
   // than as they were read, if there is one. Nothing before `floor`.
   std::optional<SingleDrop> FindAtEnd(const DecoderState& atEnd, std::int64_t floor) const;
+  // How far before the end the decoded bytes FindAtEnd weighs reach.
+  static constexpr std::int64_t kEndLookBack = 12, kEndContext = 64;
+  static constexpr std::int64_t kEndReach = kEndLookBack + kEndContext;
 
  private:
   // One place and shift for the drop, and how reading on from it went.
