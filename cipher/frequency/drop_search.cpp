@@ -153,8 +153,10 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     // This byte's code under every shift, twice over, so that a reading's
     // shifts need no remainder.
     std::array<std::uint8_t, 2 * kMaxPeriod> code;
-    for (int k = 0; k < period; ++k)
-      code[static_cast<std::size_t>(k)] = code[static_cast<std::size_t>(k + period)] = buffer_.Code(t, k);
+    const std::uint8_t* const mix = buffer_.MixFrom(t);
+    const std::uint8_t encrypted = buffer_.encrypted[static_cast<std::size_t>(t - buffer_.start)];
+    for (std::size_t k = 0; k < 2 * static_cast<std::size_t>(period); ++k)
+      code[k] = static_cast<std::uint8_t>(encrypted - mix[k]);
     // Each way on is first weighed without copying its reading; readings in
     // the same state go on alike, so only the best of each state is kept.
     Candidate* const candidates = candidates_.data();

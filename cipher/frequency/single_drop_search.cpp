@@ -29,8 +29,13 @@ constexpr int kEndDropSaving = 32;
 }  // namespace
 
 std::int64_t SingleDropSearch::ReadWhileClean(Guess& g, std::int64_t to) const {
-  for (std::uint8_t byte = 0; g.readTo < to; ++g.readTo) {
-    if (!codes_.Read(buffer_.Code(g.readTo, g.shift), g.counters, byte)) break;
+  // The mixing amount's turn steps along with the byte, as Code would take it.
+  const auto period = static_cast<std::size_t>(buffer_.mixPeriod);
+  std::size_t turn = static_cast<std::size_t>((g.readTo + g.shift) % buffer_.mixPeriod);
+  for (std::uint8_t byte = 0; g.readTo < to; ++g.readTo, turn = turn + 1 == period ? 0 : turn + 1) {
+    const auto code = static_cast<std::uint8_t>(buffer_.encrypted[static_cast<std::size_t>(g.readTo - buffer_.start)] -
+                                                buffer_.mix[turn]);
+    if (!codes_.Read(code, g.counters, byte)) break;
     g.cost += g.readTo == g.dropAt ? text_.CostAfterDrop(g.beforeLast, g.last, byte)
                                    : text_.Cost(g.beforeLast, g.last, byte);
     g.beforeLast = g.last, g.last = byte;
@@ -71,8 +76,10 @@ std::optional<SingleDrop> SingleDropSearch::FindAtEnd(const DecoderState& atEnd,
   PackedCounters counters = atEnd.counters;
   for (std::int64_t q = end - 1; q >= from; --q) {
     codes_.Unread(buffer_.Decoded(q, 0), counters);
+    const std::uint8_t* const mix = buffer_.MixFrom(q);
+    const std::uint8_t encrypted = buffer_.encrypted[static_cast<std::size_t>(q - buffer_.start)];
     for (int k = 0; k < buffer_.mixPeriod; ++k) {
-      if (k == atEnd.shift || !codes_.Checks(buffer_.Code(q, k), counters)) continue;
+      if (k == atEnd.shift || !codes_.Checks(static_cast<std::uint8_t>(encrypted - mix[k]), counters)) continue;
       Guess g{costBefore[static_cast<std::size_t>(q - from)], q, k, counters, q, counters,
               buffer_.Decoded(q - 2, TextModel::kStartBeforeLast), buffer_.Decoded(q - 1, TextModel::kStartLast)};
       if (ReadWhileClean(g, end) == end && (!best || g.cost < best->cost)) best = g;
@@ -100,9 +107,11 @@ std::optional<SingleDrop> SingleDropSearch::Find(const DecoderState& atFailure, 
   PackedCounters counters = atFailure.counters;
   for (std::int64_t q = failure; q >= from; --q) {
     if (q < failure) codes_.Unread(buffer_.Decoded(q, 0), counters);
+    const std::uint8_t* const mix = buffer_.MixFrom(q);
+    const std::uint8_t encrypted = buffer_.encrypted[static_cast<std::size_t>(q - buffer_.start)];
     for (int k = 0; k < buffer_.mixPeriod; ++k) {
       // Most shifts fail on their first code: no guess is set up for them.
-      if (k == atFailure.shift || !codes_.Checks(buffer_.Code(q, k), counters)) continue;
+      if (k == atFailure.shift || !codes_.Checks(static_cast<std::uint8_t>(encrypted - mix[k]), counters)) continue;
       Guess g{costBefore[at(q)], q, k, counters, q, counters, buffer_.Decoded(q - 2, kStartBeforeLast),
               buffer_.Decoded(q - 1, kStartLast)};
       if (ReadWhileClean(g, goal) == goal) clean_.push_back(g);
