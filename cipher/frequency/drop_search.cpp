@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <limits>
 
 namespace qor {
@@ -82,18 +83,60 @@ std::uint64_t Zobrist(std::size_t counter, std::uint8_t value) {
   return kWords[counter * 8 + value];
 }
 
+// What a code means to a reading, packed for the search's inner loop.
+struct CodeWay {
+  std::uint64_t hashStep = 0;  // how the hash changes when the counter agrees
+  std::uint8_t byte = 0;
+  std::int8_t counter = -1;    // packed counter of a cycling character, -1 for none
+  std::uint8_t expect = 0, after = 0;
+  bool fourthEOrF = false;
+  bool valid = false;
+};
+
+const std::array<CodeWay, 256>& CodeWays() {
+  static const std::array<CodeWay, 256> ways = [] {
+    std::array<CodeWay, 256> w{};
+    const CodeReader& codes = CodeReader::Shared();
+    for (std::size_t code = 0; code < w.size(); ++code) {
+      const CodeMeaning& m = codes.Meaning(static_cast<std::uint8_t>(code));
+      CodeWay& c = w[code];
+      c.byte = m.byte;
+      c.counter = m.counter;
+      c.expect = m.expect;
+      c.after = m.counter >= 0 ? m.CounterAfter() : 0;
+      c.fourthEOrF = code == kFourthEOrF;
+      c.valid = m.valid;
+      if (m.counter >= 0)
+        c.hashStep = Zobrist(static_cast<std::size_t>(m.counter), m.expect) ^
+                     Zobrist(static_cast<std::size_t>(m.counter), c.after);
+    }
+    return w;
+  }();
+  return ways;
+}
+
+// Takes `value` into a max-heap of `count` scores, with room for it.
+void PushHeld(std::array<int, kBeam>& heap, std::size_t count, int value) {
+  std::size_t hole = count;
+  while (hole > 0 && heap[(hole - 1) / 2] < value) {
+    heap[hole] = heap[(hole - 1) / 2];
+    hole = (hole - 1) / 2;
+  }
+  heap[hole] = value;
+}
+
 }  // namespace
 
 DropSearch::DropSearch(const DecodeBuffer& buffer)
-    : buffer_(buffer), codes_(CodeReader::Shared()), text_(TextModel::Shared()),
+    : buffer_(buffer), codes_(CodeReader::Shared()), text_(TextModel::Shared()), beam_(kBeam), nextBeam_(kBeam),
       candidates_(kMaxCandidates), slots_(kSlots), slotStamps_(kSlots) {}
 
 int DropSearch::Score(const Reading& r) { return r.drops * kDropWeight + r.penalty; }
 
-bool DropSearch::SameState(const Candidate& a, const Candidate& b) const {
-  PackedCounters x = beam_[a.parent].counters, y = beam_[b.parent].counters;
+bool DropSearch::SameState(const Candidate& a, std::size_t parent, int counter, std::uint8_t value) const {
+  PackedCounters x = beam_[a.parent].counters, y = beam_[parent].counters;
   if (a.counter >= 0) x[static_cast<std::size_t>(a.counter)] = a.value;
-  if (b.counter >= 0) y[static_cast<std::size_t>(b.counter)] = b.value;
+  if (counter >= 0) y[static_cast<std::size_t>(counter)] = value;
   return x == y;
 }
 
@@ -107,7 +150,7 @@ bool DropSearch::ReadingsAgreeBefore(std::int32_t offset) const {
   };
   const int nearLead = Score(beam_.front()) + kDropWeight;
   const std::int32_t lead = before(beam_.front().lastEvent);
-  for (std::size_t i = 1; i < beam_.size() && Score(beam_[i]) < nearLead; ++i)
+  for (std::size_t i = 1; i < beamSize_ && Score(beam_[i]) < nearLead; ++i)
     if (before(beam_[i].lastEvent) != lead) return false;
   return true;
 }
@@ -129,34 +172,43 @@ std::optional<DropPlaces> DropSearch::Find(const DecoderState& root, std::int64_
   for (std::int32_t l = beam_.front().lastEvent; l >= 0; l = links_[static_cast<std::size_t>(l)].previous)
     leadEvents_.push_back(links_[static_cast<std::size_t>(l)].event);
   std::reverse(leadEvents_.begin(), leadEvents_.end());
-  return DropPlaces{leadEvents_, searchedTo_, keepTo, beam_.front().penalty};
+  return DropPlaces{leadEvents_, searchedTo_, keepTo, beam_[0].penalty};
 }
 
 DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::int64_t failure,
                                                  std::int64_t available, int slack) {
   const std::int64_t start = root.at;
   const int period = buffer_.mixPeriod;
-  beam_.assign(1, Reading{});
+  const std::array<CodeWay, 256>& ways = CodeWays();
+  beam_[0] = Reading{};
+  beamSize_ = 1;
   links_.clear();
   beam_[0].shift = root.shift;
   beam_[0].counters = root.counters;
   for (std::size_t i = 0; i < root.counters.size(); ++i) beam_[0].hash ^= Zobrist(i, root.counters[i]);
   beam_[0].beforeLast = buffer_.Decoded(start - 2, TextModel::kStartBeforeLast);
   beam_[0].last = buffer_.Decoded(start - 1, TextModel::kStartLast);
+  const std::uint32_t allShifts = (1u << period) - 1;
 
   std::int64_t t = start;
   for (; t < available; ++t) {
     // Reading on without a drop cannot pass the failure, so until then
     // the best reading counts as one drop more.
-    const int best = beam_.front().drops;
+    const int best = beam_[0].drops;
     const int allowed = (t <= failure ? std::max(best, 1) : best) + slack;
     // This byte's code under every shift, twice over, so that a reading's
-    // shifts need no remainder.
+    // shifts need no remainder; and the shifts whose code some character
+    // gives, likewise, as bits.
     std::array<std::uint8_t, 2 * kMaxPeriod> code;
     const std::uint8_t* const mix = buffer_.MixFrom(t);
     const std::uint8_t encrypted = buffer_.encrypted[static_cast<std::size_t>(t - buffer_.start)];
-    for (std::size_t k = 0; k < 2 * static_cast<std::size_t>(period); ++k)
-      code[k] = static_cast<std::uint8_t>(encrypted - mix[k]);
+    std::uint32_t valid = 0;
+    for (int k = 0; k < period; ++k) {
+      const auto here = static_cast<std::uint8_t>(encrypted - mix[k]);
+      code[static_cast<std::size_t>(k)] = code[static_cast<std::size_t>(k + period)] = here;
+      valid |= static_cast<std::uint32_t>(ways[here].valid) << k;
+    }
+    valid |= valid << period;
     // Each way on is first weighed without copying its reading; readings in
     // the same state go on alike, so only the best of each state is kept.
     Candidate* const candidates = candidates_.data();
@@ -167,79 +219,88 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     // kBeam of them as a max-heap. A state's score only falls after that, so
     // once kBeam states are in, a way on that scores no better than the top
     // cannot be kept (it would lose the tie by order too), nor can one that
-    // only matches a state already out of the running.
+    // only matches a state already out of the running: `bar` is that top
+    // once the heap is full, the most a score can be before.
     std::array<int, kBeam> held;
     std::size_t heldCount = 0;
-    for (std::size_t ri = 0; ri < beam_.size(); ++ri) {
+    int bar = std::numeric_limits<int>::max();
+    for (std::size_t ri = 0; ri < beamSize_; ++ri) {
       const Reading& r = beam_[ri];
       const int base = Score(r);
       // The beam is sorted by score and a way on never scores less.
-      if (heldCount == kBeam && base >= held[0]) break;
-      for (int k = 0; k < period; ++k) {
+      if (base >= bar) break;
+      const std::uint8_t* const cost = text_.CostsAfter(r.beforeLast, r.last);
+      const std::uint8_t* const dropCost = text_.CostsAfterDrop(r.beforeLast, r.last);
+      const bool canDrop = r.drops + 1 <= allowed && r.events != kMaxEvents;
+      // An earlier misreading may have left a counter wrong; a reading can
+      // take the code as it stands, at a price, and together with a drop
+      // only as a last resort.
+      const bool canResync = r.events < kMaxEvents;
+      const bool canResyncWithDrop = canResync && slack == kMaxSlack;
+      // The shifts from the reading's own on, as bits by how many it moves.
+      std::uint32_t shifts = valid >> r.shift & (canDrop ? allShifts : 1u);
+      for (; shifts != 0; shifts &= shifts - 1) {
+        const int k = std::countr_zero(shifts);
         const bool drop = k != 0;
-        if (drop && (r.drops + 1 > allowed || r.events == kMaxEvents)) break;
-        if (drop && heldCount == kBeam && base + kDropWeight >= held[0]) break;
-        const int shift = r.shift + k < period ? r.shift + k : r.shift + k - period;
-        const std::uint8_t here = code[static_cast<std::size_t>(r.shift + k)];
-        const CodeMeaning& m = codes_.Meaning(here);
-        Candidate c;
-        c.parent = static_cast<std::uint16_t>(ri);
-        c.shift = static_cast<std::uint8_t>(shift);
-        c.drop = drop;
-        c.resync = false;
-        c.counter = m.counter;
-        c.byte = m.byte;
-        if (m.counter >= 0) {
-          const std::uint8_t now = r.counters[static_cast<std::size_t>(m.counter)];
-          if (now != m.expect) {
-            if (here == kFourthEOrF) {
-              c.counter = -1;
-              c.byte = 'F';
-            } else {
-              // An earlier misreading may have left a counter wrong; a
-              // reading can take the code as it stands, at a price, and
-              // together with a drop only as a last resort.
-              if (!((!drop || slack == kMaxSlack) && r.events < kMaxEvents)) continue;
-              c.resync = true;
-            }
-          }
-          if (c.counter >= 0) c.value = m.CounterAfter();
-        } else if (!m.valid) {
-          continue;
-        }
+        if (drop && base + kDropWeight >= bar) break;
+        const CodeWay& w = ways[code[static_cast<std::size_t>(r.shift + k)]];
+        std::int8_t counter = w.counter;
+        std::uint8_t byte = w.byte;
+        bool resync = false;
         std::uint64_t h = r.hash;
-        if (c.counter >= 0) {
-          const auto at = static_cast<std::size_t>(c.counter);
-          h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, c.value);
+        if (counter >= 0) {
+          const auto at = static_cast<std::size_t>(counter);
+          if (r.counters[at] == w.expect) {
+            h ^= w.hashStep;
+          } else if (w.fourthEOrF) {
+            counter = -1;
+            byte = 'F';
+          } else {
+            if (!(drop ? canResyncWithDrop : canResync)) continue;
+            resync = true;
+            h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, w.after);
+          }
         }
-        c.hash = h;
-        c.score = base + (c.resync ? kResyncWeight : 0) +
-                  (drop ? kDropWeight + text_.CostAfterDrop(r.beforeLast, r.last, c.byte)
-                        : text_.Cost(r.beforeLast, r.last, c.byte));
-        if (heldCount == kBeam && c.score >= held[0]) continue;
-        c.order = order++;
+        const int score = base + (resync ? kResyncWeight : 0) + (drop ? kDropWeight + dropCost[byte] : cost[byte]);
+        if (score >= bar) continue;
+        const int shift = r.shift + k < period ? r.shift + k : r.shift + k - period;
+        const std::uint32_t thisOrder = order++;
         const std::uint64_t key = h ^ static_cast<std::uint64_t>(shift + 1) * 0x9E3779B97F4A7C15ull;
         std::size_t slot = static_cast<std::size_t>(key ^ key >> 32) & (kSlots - 1);
+        Candidate* into;
         for (;; slot = (slot + 1) & (kSlots - 1)) {
           if (slotStamps_[slot] != stamp_) {
             slotStamps_[slot] = stamp_;
             slots_[slot] = static_cast<std::uint32_t>(candidateCount);
-            candidates[candidateCount++] = c;
+            into = &candidates[candidateCount++];
             if (heldCount < kBeam) {
-              held[heldCount++] = c.score;
-              std::push_heap(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(heldCount));
+              PushHeld(held, heldCount++, score);
+              if (heldCount == kBeam) bar = held[0];
             } else {
-              ReplaceTop(held, c.score);
+              ReplaceTop(held, score);
+              bar = held[0];
             }
             break;
           }
           Candidate& other = candidates[slots_[slot]];
-          if (other.hash == c.hash && other.shift == c.shift && SameState(other, c)) {
+          if (other.hash == h && other.shift == shift &&
+              SameState(other, ri, counter, counter >= 0 ? w.after : std::uint8_t{0})) {
             // Ties go to the earlier, as they are weighed in order.
-            if (c.score < other.score) other = c;
+            into = score < other.score ? &other : nullptr;
             break;
           }
         }
+        if (into == nullptr) continue;
+        into->hash = h;
+        into->score = score;
+        into->order = thisOrder;
+        into->parent = static_cast<std::uint16_t>(ri);
+        into->shift = static_cast<std::uint8_t>(shift);
+        into->counter = counter;
+        into->value = counter >= 0 ? w.after : 0;
+        into->byte = byte;
+        into->drop = drop;
+        into->resync = resync;
       }
     }
     if (candidateCount == 0) return Outcome::kDied;
@@ -250,7 +311,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     std::size_t keep = 0;
     // The states the heap holds score at most its top, so one that scores
     // more cannot be among the best.
-    const int worstKept = heldCount == kBeam ? held[0] : std::numeric_limits<int>::max();
+    const int worstKept = bar;
     for (std::size_t i = 0; i < candidateCount; ++i) {
       if (candidates[i].score > worstKept) continue;
       const std::uint64_t rank = static_cast<std::uint64_t>(candidates[i].score) << 32 |
@@ -260,13 +321,12 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       for (; j > 0 && ranks[j - 1] > rank; --j) ranks[j] = ranks[j - 1];
       ranks[j] = rank;
     }
-    nextBeam_.clear();
     for (std::size_t i = 0; i < keep; ++i) {
       const Candidate& c = candidates[ranks[i] & 0xFFFF];
-      Reading& n = nextBeam_.emplace_back(beam_[c.parent]);
+      Reading& n = nextBeam_[i];
+      n = beam_[c.parent];
       if (c.counter >= 0) n.counters[static_cast<std::size_t>(c.counter)] = c.value;
       n.hash = c.hash;
-      if (c.resync) n.penalty += kResyncWeight;
       if (c.drop || c.resync) {
         n.shift = c.shift;
         n.drops += c.drop;
@@ -274,20 +334,22 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
         links_.push_back({{static_cast<std::int32_t>(t - start), c.shift, c.drop, c.resync}, n.lastEvent});
         n.lastEvent = static_cast<std::int32_t>(links_.size() - 1);
       }
-      n.penalty += c.drop ? text_.CostAfterDrop(n.beforeLast, n.last, c.byte) : text_.Cost(n.beforeLast, n.last, c.byte);
+      // What the candidate was weighed at is the new reading's score.
+      n.penalty = c.score - n.drops * kDropWeight;
       n.beforeLast = n.last;
       n.last = c.byte;
     }
     beam_.swap(nextBeam_);
+    beamSize_ = keep;
 
-    const Reading& lead = beam_.front();
+    const Reading& lead = beam_[0];
     const std::int64_t lastEvent =
         lead.lastEvent >= 0 ? start + links_[static_cast<std::size_t>(lead.lastEvent)].event.offset : start;
     if (lead.drops > kNoiseAllowance + (t + 1 - start) / kNoiseBytesPerDrop) return Outcome::kNoise;
     // Done when the lead's last drop is confirmed and no other reading is
     // as cheap: a rival with the same count differs in a counter, which a
     // later code may still decide.
-    const bool alone = beam_.size() == 1 || Score(beam_[1]) >= Score(lead) + kDropWeight;
+    const bool alone = beamSize_ == 1 || Score(beam_[1]) >= Score(lead) + kDropWeight;
     if (t >= failure + kConfirm && t >= lastEvent + kConfirm && alone) break;
     // Or when every reading near the lead took the same way up to where
     // the lead's reading is kept: the rest is searched again from there.

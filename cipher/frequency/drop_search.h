@@ -76,7 +76,9 @@ class DropSearch {
   // One search, in which a reading may carry `slack` more drops than the best.
   Outcome SearchDropPlaces(const DecoderState& root, std::int64_t failure, std::int64_t available, int slack);
   static int Score(const Reading& r);
-  bool SameState(const Candidate& a, const Candidate& b) const;
+  // Whether `a` leads to the state of the reading at `parent` once `counter`
+  // (-1 for none) is set to `value`.
+  bool SameState(const Candidate& a, std::size_t parent, int counter, std::uint8_t value) const;
   // Whether every reading near the lead took the same way up to `offset`.
   bool ReadingsAgreeBefore(std::int32_t offset) const;
 
@@ -84,7 +86,8 @@ class DropSearch {
   const CodeReader& codes_;
   const TextModel& text_;
   // Scratch, kept between calls so that a search allocates little.
-  std::vector<Reading> beam_, nextBeam_;  // best first
+  std::vector<Reading> beam_, nextBeam_;  // best first, sized for a full beam
+  std::size_t beamSize_ = 0;              // readings in beam_
   std::vector<EventLink> links_;          // the events of all readings of one search
   std::vector<Candidate> candidates_;     // sized for every way on of a byte
   // Open addressing over candidates_ by state; a slot is taken when its
