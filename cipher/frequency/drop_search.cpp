@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <limits>
+#include <type_traits>
 
 namespace qor {
 
@@ -133,8 +134,9 @@ DropSearch::DropSearch(const DecodeBuffer& buffer)
 
 int DropSearch::Score(const Reading& r) { return r.drops * kDropWeight + r.penalty; }
 
-bool DropSearch::SameState(const Candidate& a, std::size_t parent, int counter, std::uint8_t value) const {
-  PackedCounters x = beam_[a.parent].counters, y = beam_[parent].counters;
+bool DropSearch::SameState(const Reading* beam, const Candidate& a, std::size_t parent, int counter,
+                           std::uint8_t value) {
+  PackedCounters x = beam[a.parent].counters, y = beam[parent].counters;
   if (a.counter >= 0) x[static_cast<std::size_t>(a.counter)] = a.value;
   if (counter >= 0) y[static_cast<std::size_t>(counter)] = value;
   return x == y;
@@ -211,9 +213,16 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     valid |= valid << period;
     // Each way on is first weighed without copying its reading; readings in
     // the same state go on alike, so only the best of each state is kept.
+    // The scratch in locals: the byte-wide stores below could otherwise
+    // be any member, and each access would load it again.
+    const Reading* const beam = beam_.data();
+    const std::size_t beamSize = beamSize_;
     Candidate* const candidates = candidates_.data();
+    std::uint32_t* const slots = slots_.data();
+    std::uint32_t* const slotStamps = slotStamps_.data();
     std::size_t candidateCount = 0;
     if (++stamp_ == 0) std::fill(slotStamps_.begin(), slotStamps_.end(), 0), stamp_ = 1;
+    const std::uint32_t stamp = stamp_;
     std::uint32_t order = 0;
     // The scores the states in the table were first entered with, the best
     // kBeam of them as a max-heap. A state's score only falls after that, so
@@ -224,83 +233,88 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     std::array<int, kBeam> held;
     std::size_t heldCount = 0;
     int bar = std::numeric_limits<int>::max();
-    for (std::size_t ri = 0; ri < beamSize_; ++ri) {
-      const Reading& r = beam_[ri];
+    // Weighs reading `ri` under the shift `k` on from its own, `drop` when
+    // k is not 0, at `base` and the costs of the row it reads in.
+    const auto weigh = [&](auto drop, std::size_t ri, int k, int base, const std::uint8_t* costs, bool canResync) {
+      const Reading& r = beam[ri];
+      const CodeWay& w = ways[code[static_cast<std::size_t>(r.shift + k)]];
+      std::int8_t counter = w.counter;
+      std::uint8_t byte = w.byte;
+      bool resync = false;
+      std::uint64_t h = r.hash;
+      if (counter >= 0) {
+        const auto at = static_cast<std::size_t>(counter);
+        if (r.counters[at] == w.expect) {
+          h ^= w.hashStep;
+        } else if (w.fourthEOrF) {
+          counter = -1;
+          byte = 'F';
+        } else {
+          if (!canResync) return;
+          resync = true;
+          h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, w.after);
+        }
+      }
+      const int score = base + (resync ? kResyncWeight : 0) + costs[byte];
+      if (score >= bar) return;
+      const std::uint32_t thisOrder = order++;
+      const int shift = !drop ? r.shift : r.shift + k < period ? r.shift + k : r.shift + k - period;
+      const std::uint64_t key = h ^ static_cast<std::uint64_t>(shift + 1) * 0x9E3779B97F4A7C15ull;
+      std::size_t slot = static_cast<std::size_t>(key ^ key >> 32) & (kSlots - 1);
+      Candidate* into;
+      for (;; slot = (slot + 1) & (kSlots - 1)) {
+        if (slotStamps[slot] != stamp) {
+          slotStamps[slot] = stamp;
+          slots[slot] = static_cast<std::uint32_t>(candidateCount);
+          into = &candidates[candidateCount++];
+          if (heldCount < kBeam) {
+            PushHeld(held, heldCount++, score);
+            if (heldCount == kBeam) bar = held[0];
+          } else {
+            ReplaceTop(held, score);
+            bar = held[0];
+          }
+          break;
+        }
+        Candidate& other = candidates[slots[slot]];
+        if (other.hash == h && other.shift == shift && SameState(beam, other, ri, counter, w.after)) {
+          // Ties go to the earlier, as they are weighed in order.
+          if (score >= other.score) return;
+          into = &other;
+          break;
+        }
+      }
+      into->hash = h;
+      into->score = score;
+      into->order = thisOrder;
+      into->parent = static_cast<std::uint16_t>(ri);
+      into->shift = static_cast<std::uint8_t>(shift);
+      into->counter = counter;
+      into->value = w.after;
+      into->byte = byte;
+      into->drop = drop;
+      into->resync = resync;
+    };
+    for (std::size_t ri = 0; ri < beamSize; ++ri) {
+      const Reading& r = beam[ri];
       const int base = Score(r);
       // The beam is sorted by score and a way on never scores less.
       if (base >= bar) break;
-      const std::uint8_t* const cost = text_.CostsAfter(r.beforeLast, r.last);
-      const std::uint8_t* const dropCost = text_.CostsAfterDrop(r.beforeLast, r.last);
-      const bool canDrop = r.drops + 1 <= allowed && r.events != kMaxEvents;
       // An earlier misreading may have left a counter wrong; a reading can
       // take the code as it stands, at a price, and together with a drop
       // only as a last resort.
       const bool canResync = r.events < kMaxEvents;
+      if (valid >> r.shift & 1u)
+        weigh(std::false_type{}, ri, 0, base, text_.CostsAfter(r.beforeLast, r.last), canResync);
+      if (r.drops + 1 > allowed || r.events == kMaxEvents) continue;
+      const std::uint8_t* const dropCosts = text_.CostsAfterDrop(r.beforeLast, r.last);
       const bool canResyncWithDrop = canResync && slack == kMaxSlack;
-      // The shifts from the reading's own on, as bits by how many it moves.
-      std::uint32_t shifts = valid >> r.shift & (canDrop ? allShifts : 1u);
-      for (; shifts != 0; shifts &= shifts - 1) {
-        const int k = std::countr_zero(shifts);
-        const bool drop = k != 0;
-        if (drop && base + kDropWeight >= bar) break;
-        const CodeWay& w = ways[code[static_cast<std::size_t>(r.shift + k)]];
-        std::int8_t counter = w.counter;
-        std::uint8_t byte = w.byte;
-        bool resync = false;
-        std::uint64_t h = r.hash;
-        if (counter >= 0) {
-          const auto at = static_cast<std::size_t>(counter);
-          if (r.counters[at] == w.expect) {
-            h ^= w.hashStep;
-          } else if (w.fourthEOrF) {
-            counter = -1;
-            byte = 'F';
-          } else {
-            if (!(drop ? canResyncWithDrop : canResync)) continue;
-            resync = true;
-            h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, w.after);
-          }
-        }
-        const int score = base + (resync ? kResyncWeight : 0) + (drop ? kDropWeight + dropCost[byte] : cost[byte]);
-        if (score >= bar) continue;
-        const int shift = r.shift + k < period ? r.shift + k : r.shift + k - period;
-        const std::uint32_t thisOrder = order++;
-        const std::uint64_t key = h ^ static_cast<std::uint64_t>(shift + 1) * 0x9E3779B97F4A7C15ull;
-        std::size_t slot = static_cast<std::size_t>(key ^ key >> 32) & (kSlots - 1);
-        Candidate* into;
-        for (;; slot = (slot + 1) & (kSlots - 1)) {
-          if (slotStamps_[slot] != stamp_) {
-            slotStamps_[slot] = stamp_;
-            slots_[slot] = static_cast<std::uint32_t>(candidateCount);
-            into = &candidates[candidateCount++];
-            if (heldCount < kBeam) {
-              PushHeld(held, heldCount++, score);
-              if (heldCount == kBeam) bar = held[0];
-            } else {
-              ReplaceTop(held, score);
-              bar = held[0];
-            }
-            break;
-          }
-          Candidate& other = candidates[slots_[slot]];
-          if (other.hash == h && other.shift == shift &&
-              SameState(other, ri, counter, counter >= 0 ? w.after : std::uint8_t{0})) {
-            // Ties go to the earlier, as they are weighed in order.
-            into = score < other.score ? &other : nullptr;
-            break;
-          }
-        }
-        if (into == nullptr) continue;
-        into->hash = h;
-        into->score = score;
-        into->order = thisOrder;
-        into->parent = static_cast<std::uint16_t>(ri);
-        into->shift = static_cast<std::uint8_t>(shift);
-        into->counter = counter;
-        into->value = counter >= 0 ? w.after : 0;
-        into->byte = byte;
-        into->drop = drop;
-        into->resync = resync;
+      const int dropBase = base + kDropWeight;
+      // The other shifts whose code some character gives, as bits by how
+      // far they move the reading's.
+      for (std::uint32_t shifts = valid >> r.shift & allShifts & ~1u; shifts != 0; shifts &= shifts - 1) {
+        if (dropBase >= bar) break;
+        weigh(std::true_type{}, ri, std::countr_zero(shifts), dropBase, dropCosts, canResyncWithDrop);
       }
     }
     if (candidateCount == 0) return Outcome::kDied;
@@ -321,10 +335,11 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       for (; j > 0 && ranks[j - 1] > rank; --j) ranks[j] = ranks[j - 1];
       ranks[j] = rank;
     }
+    Reading* const next = nextBeam_.data();
     for (std::size_t i = 0; i < keep; ++i) {
       const Candidate& c = candidates[ranks[i] & 0xFFFF];
-      Reading& n = nextBeam_[i];
-      n = beam_[c.parent];
+      Reading& n = next[i];
+      n = beam[c.parent];
       if (c.counter >= 0) n.counters[static_cast<std::size_t>(c.counter)] = c.value;
       n.hash = c.hash;
       if (c.drop || c.resync) {

@@ -76,9 +76,9 @@ class DropSearch {
   // One search, in which a reading may carry `slack` more drops than the best.
   Outcome SearchDropPlaces(const DecoderState& root, std::int64_t failure, std::int64_t available, int slack);
   static int Score(const Reading& r);
-  // Whether `a` leads to the state of the reading at `parent` once `counter`
-  // (-1 for none) is set to `value`.
-  bool SameState(const Candidate& a, std::size_t parent, int counter, std::uint8_t value) const;
+  // Whether `a` leads to the state of the reading at `parent` in `beam`
+  // once `counter` (-1 for none) is set to `value`.
+  static bool SameState(const Reading* beam, const Candidate& a, std::size_t parent, int counter, std::uint8_t value);
   // Whether every reading near the lead took the same way up to `offset`.
   bool ReadingsAgreeBefore(std::int32_t offset) const;
 
