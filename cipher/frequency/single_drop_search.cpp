@@ -29,18 +29,43 @@ constexpr int kEndDropSaving = 32;
 }  // namespace
 
 std::int64_t SingleDropSearch::ReadWhileClean(Guess& g, std::int64_t to) const {
+  // Read in locals: the counters' byte-wide stores could otherwise be any of
+  // the guess's fields or the tables', and each byte would load them again.
+  const CodeReader& codes = codes_;
+  const TextModel& text = text_;
+  const std::uint8_t* const encrypted = buffer_.encrypted.data();
+  const std::uint8_t* const mix = buffer_.mix.data();
+  const std::int64_t start = buffer_.start, dropAt = g.dropAt;
+  PackedCounters counters = g.counters;
+  int cost = g.cost;
+  std::uint8_t beforeLast = g.beforeLast, last = g.last;
+  std::int64_t at = g.readTo;
   // The mixing amount's turn steps along with the byte, as Code would take it.
   const auto period = static_cast<std::size_t>(buffer_.mixPeriod);
-  std::size_t turn = static_cast<std::size_t>((g.readTo + g.shift) % buffer_.mixPeriod);
-  for (std::uint8_t byte = 0; g.readTo < to; ++g.readTo, turn = turn + 1 == period ? 0 : turn + 1) {
-    const auto code = static_cast<std::uint8_t>(buffer_.encrypted[static_cast<std::size_t>(g.readTo - buffer_.start)] -
-                                                buffer_.mix[turn]);
-    if (!codes_.Read(code, g.counters, byte)) break;
-    g.cost += g.readTo == g.dropAt ? text_.CostAfterDrop(g.beforeLast, g.last, byte)
-                                   : text_.Cost(g.beforeLast, g.last, byte);
-    g.beforeLast = g.last, g.last = byte;
+  std::size_t turn = static_cast<std::size_t>((at + g.shift) % buffer_.mixPeriod);
+  for (std::uint8_t byte = 0; at < to; ++at, turn = turn + 1 == period ? 0 : turn + 1) {
+    const auto code = static_cast<std::uint8_t>(encrypted[static_cast<std::size_t>(at - start)] - mix[turn]);
+    if (!codes.Read(code, counters, byte)) break;
+    cost += at == dropAt ? text.CostAfterDrop(beforeLast, last, byte) : text.Cost(beforeLast, last, byte);
+    beforeLast = last, last = byte;
   }
-  return g.readTo;
+  g.counters = counters;
+  g.cost = cost;
+  g.beforeLast = beforeLast, g.last = last;
+  g.readTo = at;
+  return at;
+}
+
+bool SingleDropSearch::ReadsClean(PackedCounters counters, std::int64_t from, int shift, std::int64_t to) const {
+  if (to < from) return false;  // as ReadWhileClean would stop short of it
+  const CodeReader& codes = codes_;
+  const std::uint8_t* const encrypted = buffer_.encrypted.data() + (from - buffer_.start);
+  const std::uint8_t* const mix = buffer_.mix.data();
+  const auto period = static_cast<std::size_t>(buffer_.mixPeriod);
+  std::size_t turn = static_cast<std::size_t>((from + shift) % buffer_.mixPeriod);
+  for (std::size_t i = 0, n = static_cast<std::size_t>(to - from); i < n; ++i, turn = turn + 1 == period ? 0 : turn + 1)
+    if (std::uint8_t byte = 0; !codes.Read(static_cast<std::uint8_t>(encrypted[i] - mix[turn]), counters, byte)) return false;
+  return true;
 }
 
 void SingleDropSearch::KeepNearBest() {
@@ -110,11 +135,14 @@ std::optional<SingleDrop> SingleDropSearch::Find(const DecoderState& atFailure, 
     const std::uint8_t* const mix = buffer_.MixFrom(q);
     const std::uint8_t encrypted = buffer_.encrypted[static_cast<std::size_t>(q - buffer_.start)];
     for (int k = 0; k < buffer_.mixPeriod; ++k) {
-      // Most shifts fail on their first code: no guess is set up for them.
+      // Most shifts fail on their first codes: no guess is set up for them,
+      // nor weighed.
       if (k == atFailure.shift || !codes_.Checks(static_cast<std::uint8_t>(encrypted - mix[k]), counters)) continue;
+      if (!ReadsClean(counters, q, k, goal)) continue;
       Guess g{costBefore[at(q)], q, k, counters, q, counters, buffer_.Decoded(q - 2, kStartBeforeLast),
               buffer_.Decoded(q - 1, kStartLast)};
-      if (ReadWhileClean(g, goal) == goal) clean_.push_back(g);
+      ReadWhileClean(g, goal);
+      clean_.push_back(g);
     }
   }
   if (clean_.empty()) return std::nullopt;
