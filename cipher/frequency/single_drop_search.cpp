@@ -25,6 +25,9 @@ constexpr int kNearMargin = 5;
 // What a drop at the end must save, as the full search weighs a drop: the
 // tail as read must cost that much more than as read after the drop.
 constexpr int kEndDropSaving = 32;
+// A guess reads no further than this before it is weighed: ReadsClean
+// takes the mixing amounts on from one place in the pattern.
+static_assert(kLookBack + kCleanAfter + 14 <= kMixCycle);
 
 }  // namespace
 
@@ -60,11 +63,12 @@ bool SingleDropSearch::ReadsClean(PackedCounters counters, std::int64_t from, in
   if (to < from) return false;  // as ReadWhileClean would stop short of it
   const CodeReader& codes = codes_;
   const std::uint8_t* const encrypted = buffer_.encrypted.data() + (from - buffer_.start);
-  const std::uint8_t* const mix = buffer_.mix.data();
-  const auto period = static_cast<std::size_t>(buffer_.mixPeriod);
-  std::size_t turn = static_cast<std::size_t>((from + shift) % buffer_.mixPeriod);
-  for (std::size_t i = 0, n = static_cast<std::size_t>(to - from); i < n; ++i, turn = turn + 1 == period ? 0 : turn + 1)
-    if (std::uint8_t byte = 0; !codes.Read(static_cast<std::uint8_t>(encrypted[i] - mix[turn]), counters, byte)) return false;
+  const auto n = static_cast<std::size_t>(to - from);
+  // The pattern repeats after the period, so the amounts run on from the
+  // first one's turn: a guess reads far less than the pattern holds.
+  const std::uint8_t* const mix = buffer_.MixFrom(from + shift);
+  for (std::size_t i = 0; i < n; ++i)
+    if (std::uint8_t byte = 0; !codes.Read(static_cast<std::uint8_t>(encrypted[i] - mix[i]), counters, byte)) return false;
   return true;
 }
 

@@ -51,7 +51,8 @@ class SingleDropSearch {
   // where it stopped.
   std::int64_t ReadWhileClean(Guess& guess, std::int64_t to) const;
   // Whether the codes from `from` up to `to` all check under `shift`,
-  // from `counters`; as ReadWhileClean, without weighing them.
+  // from `counters`; as ReadWhileClean, without weighing them. Reads at
+  // most kLookBack + kCleanAfter codes.
   bool ReadsClean(PackedCounters counters, std::int64_t from, int shift, std::int64_t to) const;
   // Keeps the rivals that cost less than the best one's cost and a margin,
   // best first.
