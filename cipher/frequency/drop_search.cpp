@@ -57,7 +57,7 @@ static_assert(kSlots >= 2 * kBeam * kMaxPeriod && (kSlots & (kSlots - 1)) == 0);
 constexpr std::size_t kMaxCandidates = kBeam * kMaxPeriod;
 
 // Takes the top of a full max-heap out and `value` in, in one pass down.
-void ReplaceTop(std::array<int, kBeam>& heap, int value) {
+void ReplaceTop(std::array<std::uint64_t, kBeam>& heap, std::uint64_t value) {
   std::size_t hole = 0;
   for (std::size_t child = 1; child < kBeam; child = 2 * hole + 1) {
     if (child + 1 < kBeam && heap[child + 1] > heap[child]) ++child;
@@ -66,6 +66,14 @@ void ReplaceTop(std::array<int, kBeam>& heap, int value) {
     hole = child;
   }
   heap[hole] = value;
+}
+
+// How a way on ranks: by score, then by its reading's place in the beam,
+// then by how far it moves the shift; the order in which the ways would be
+// weighed one by one, reading by reading.
+static_assert(kBeam <= 16 && kMaxPeriod <= 16 && kMaxCandidates <= 256);
+constexpr std::uint64_t WayKey(int score, std::size_t reading, int k) {
+  return static_cast<std::uint64_t>(score) << 8 | reading << 4 | static_cast<std::uint64_t>(k);
 }
 
 // A random word for each counter and value: a state's hash is the xor of its
@@ -116,23 +124,13 @@ const std::array<CodeWay, 256>& CodeWays() {
   return ways;
 }
 
-// Takes `value` into a max-heap of `count` scores, with room for it.
-void PushHeld(std::array<int, kBeam>& heap, std::size_t count, int value) {
-  std::size_t hole = count;
-  while (hole > 0 && heap[(hole - 1) / 2] < value) {
-    heap[hole] = heap[(hole - 1) / 2];
-    hole = (hole - 1) / 2;
-  }
-  heap[hole] = value;
-}
-
 }  // namespace
 
 DropSearch::DropSearch(const DecodeBuffer& buffer)
     : buffer_(buffer), codes_(CodeReader::Shared()), text_(TextModel::Shared()), beam_(kBeam), nextBeam_(kBeam),
       candidates_(kMaxCandidates), slots_(kSlots), slotStamps_(kSlots) {}
 
-int DropSearch::Score(const Reading& r) { return r.drops * kDropWeight + r.penalty; }
+int DropSearch::Penalty(const Reading& r) { return r.score - r.drops * kDropWeight; }
 
 bool DropSearch::SameState(const Reading* beam, const Candidate& a, std::size_t parent, int counter,
                            std::uint8_t value) {
@@ -174,7 +172,7 @@ std::optional<DropPlaces> DropSearch::Find(const DecoderState& root, std::int64_
   for (std::int32_t l = beam_.front().lastEvent; l >= 0; l = links_[static_cast<std::size_t>(l)].previous)
     leadEvents_.push_back(links_[static_cast<std::size_t>(l)].event);
   std::reverse(leadEvents_.begin(), leadEvents_.end());
-  return DropPlaces{leadEvents_, searchedTo_, keepTo, beam_[0].penalty};
+  return DropPlaces{leadEvents_, searchedTo_, keepTo, Penalty(beam_[0])};
 }
 
 DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::int64_t failure,
@@ -211,8 +209,6 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       valid |= static_cast<std::uint32_t>(ways[here].valid) << k;
     }
     valid |= valid << period;
-    // Each way on is first weighed without copying its reading; readings in
-    // the same state go on alike, so only the best of each state is kept.
     // The scratch in locals: the byte-wide stores below could otherwise
     // be any member, and each access would load it again.
     const Reading* const beam = beam_.data();
@@ -223,16 +219,20 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     std::size_t candidateCount = 0;
     if (++stamp_ == 0) std::fill(slotStamps_.begin(), slotStamps_.end(), 0), stamp_ = 1;
     const std::uint32_t stamp = stamp_;
-    std::uint32_t order = 0;
-    // The scores the states in the table were first entered with, the best
-    // kBeam of them as a max-heap. A state's score only falls after that, so
-    // once kBeam states are in, a way on that scores no better than the top
-    // cannot be kept (it would lose the tie by order too), nor can one that
-    // only matches a state already out of the running: `bar` is that top
-    // once the heap is full, the most a score can be before.
-    std::array<int, kBeam> held;
+    // Each way on is first weighed without copying its reading; readings in
+    // the same state go on alike, so only the best of each state is kept,
+    // the one with the least key. As the key settles ties, the ways can be
+    // weighed in any order: first every reading under its own shift, which
+    // mostly cost least, then the drops, many of which those rule out.
+    // The keys the states in the table were first entered with, the least
+    // kBeam of them as a max-heap (made one once there are kBeam). A state's
+    // key only falls after that, so once kBeam states are in, a way on with
+    // a greater key than the top cannot be kept, nor can one that only
+    // matches a state already out of the running: `bar` is that top once
+    // the heap is full, the most a key can be before.
+    std::array<std::uint64_t, kBeam> held;
     std::size_t heldCount = 0;
-    int bar = std::numeric_limits<int>::max();
+    std::uint64_t bar = std::numeric_limits<std::uint64_t>::max();
     // Weighs reading `ri` under the shift `k` on from its own, `drop` when
     // k is not 0, at `base` and the costs of the row it reads in.
     const auto weigh = [&](auto drop, std::size_t ri, int k, int base, const std::uint8_t* costs, bool canResync) {
@@ -255,12 +255,11 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
           h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, w.after);
         }
       }
-      const int score = base + (resync ? kResyncWeight : 0) + costs[byte];
-      if (score >= bar) return;
-      const std::uint32_t thisOrder = order++;
+      const std::uint64_t key = WayKey(base + (resync ? kResyncWeight : 0) + costs[byte], ri, k);
+      if (key > bar) return;
       const int shift = !drop ? r.shift : r.shift + k < period ? r.shift + k : r.shift + k - period;
-      const std::uint64_t key = h ^ static_cast<std::uint64_t>(shift + 1) * 0x9E3779B97F4A7C15ull;
-      std::size_t slot = static_cast<std::size_t>(key ^ key >> 32) & (kSlots - 1);
+      // The hash's words are random, so its low bits make a slot.
+      std::size_t slot = (static_cast<std::size_t>(h) ^ static_cast<std::size_t>(shift)) & (kSlots - 1);
       Candidate* into;
       for (;; slot = (slot + 1) & (kSlots - 1)) {
         if (slotStamps[slot] != stamp) {
@@ -268,25 +267,23 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
           slots[slot] = static_cast<std::uint32_t>(candidateCount);
           into = &candidates[candidateCount++];
           if (heldCount < kBeam) {
-            PushHeld(held, heldCount++, score);
-            if (heldCount == kBeam) bar = held[0];
+            held[heldCount++] = key;
+            if (heldCount == kBeam) std::make_heap(held.begin(), held.end()), bar = held[0];
           } else {
-            ReplaceTop(held, score);
+            ReplaceTop(held, key);
             bar = held[0];
           }
           break;
         }
         Candidate& other = candidates[slots[slot]];
         if (other.hash == h && other.shift == shift && SameState(beam, other, ri, counter, w.after)) {
-          // Ties go to the earlier, as they are weighed in order.
-          if (score >= other.score) return;
+          if (key > other.key) return;
           into = &other;
           break;
         }
       }
       into->hash = h;
-      into->score = score;
-      into->order = thisOrder;
+      into->key = key;
       into->parent = static_cast<std::uint16_t>(ri);
       into->shift = static_cast<std::uint8_t>(shift);
       into->counter = counter;
@@ -295,41 +292,43 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       into->drop = drop;
       into->resync = resync;
     };
+    // The beam is sorted by score and a way on never scores less, so once a
+    // reading's least key is past the bar, so are the next readings'.
+    // An earlier misreading may have left a counter wrong; a reading can
+    // take the code as it stands, at a price, and together with a drop
+    // only as a last resort.
     for (std::size_t ri = 0; ri < beamSize; ++ri) {
       const Reading& r = beam[ri];
       const int base = Score(r);
-      // The beam is sorted by score and a way on never scores less.
-      if (base >= bar) break;
-      // An earlier misreading may have left a counter wrong; a reading can
-      // take the code as it stands, at a price, and together with a drop
-      // only as a last resort.
-      const bool canResync = r.events < kMaxEvents;
+      if (WayKey(base, ri, 0) > bar) break;
       if (valid >> r.shift & 1u)
-        weigh(std::false_type{}, ri, 0, base, text_.CostsAfter(r.beforeLast, r.last), canResync);
+        weigh(std::false_type{}, ri, 0, base, text_.CostsAfter(r.beforeLast, r.last), r.events < kMaxEvents);
+    }
+    for (std::size_t ri = 0; ri < beamSize; ++ri) {
+      const Reading& r = beam[ri];
+      const int base = Score(r) + kDropWeight;
+      if (WayKey(base, ri, 1) > bar) break;
       if (r.drops + 1 > allowed || r.events == kMaxEvents) continue;
-      const std::uint8_t* const dropCosts = text_.CostsAfterDrop(r.beforeLast, r.last);
-      const bool canResyncWithDrop = canResync && slack == kMaxSlack;
-      const int dropBase = base + kDropWeight;
+      const std::uint8_t* const costs = text_.CostsAfterDrop(r.beforeLast, r.last);
+      const bool canResync = slack == kMaxSlack && r.events < kMaxEvents;
       // The other shifts whose code some character gives, as bits by how
       // far they move the reading's.
       for (std::uint32_t shifts = valid >> r.shift & allShifts & ~1u; shifts != 0; shifts &= shifts - 1) {
-        if (dropBase >= bar) break;
-        weigh(std::true_type{}, ri, std::countr_zero(shifts), dropBase, dropCosts, canResyncWithDrop);
+        const int k = std::countr_zero(shifts);
+        if (WayKey(base, ri, k) > bar) break;
+        weigh(std::true_type{}, ri, k, base, costs, canResync);
       }
     }
     if (candidateCount == 0) return Outcome::kDied;
-    // The best kBeam by score, then by the order they were weighed in, as
-    // one word each: score, order, place in candidates_; kept in order as
-    // they come, since there are seldom many more.
+    // The best kBeam by key, as one word each with the place in
+    // candidates_; kept in order as they come, since there are seldom many
+    // more. The states the heap holds have keys at most its top, so one
+    // with a greater key cannot be among the best.
     std::array<std::uint64_t, kBeam> ranks;
     std::size_t keep = 0;
-    // The states the heap holds score at most its top, so one that scores
-    // more cannot be among the best.
-    const int worstKept = bar;
     for (std::size_t i = 0; i < candidateCount; ++i) {
-      if (candidates[i].score > worstKept) continue;
-      const std::uint64_t rank = static_cast<std::uint64_t>(candidates[i].score) << 32 |
-                                 static_cast<std::uint64_t>(candidates[i].order) << 16 | i;
+      if (candidates[i].key > bar) continue;
+      const std::uint64_t rank = candidates[i].key << 8 | i;
       if (keep == kBeam && rank >= ranks[kBeam - 1]) continue;
       std::size_t j = keep < kBeam ? keep++ : kBeam - 1;
       for (; j > 0 && ranks[j - 1] > rank; --j) ranks[j] = ranks[j - 1];
@@ -337,7 +336,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     }
     Reading* const next = nextBeam_.data();
     for (std::size_t i = 0; i < keep; ++i) {
-      const Candidate& c = candidates[ranks[i] & 0xFFFF];
+      const Candidate& c = candidates[ranks[i] & 0xFF];
       Reading& n = next[i];
       n = beam[c.parent];
       if (c.counter >= 0) n.counters[static_cast<std::size_t>(c.counter)] = c.value;
@@ -349,8 +348,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
         links_.push_back({{static_cast<std::int32_t>(t - start), c.shift, c.drop, c.resync}, n.lastEvent});
         n.lastEvent = static_cast<std::int32_t>(links_.size() - 1);
       }
-      // What the candidate was weighed at is the new reading's score.
-      n.penalty = c.score - n.drops * kDropWeight;
+      n.score = static_cast<int>(c.key >> 8);
       n.beforeLast = n.last;
       n.last = c.byte;
     }

@@ -52,7 +52,9 @@ class DropSearch {
   struct Reading {
     int shift = 0;
     int drops = 0;
-    int penalty = 0;  // how unlike text, and the counters it took against their codes
+    // Its drops weighed, and how unlike text it reads and the counters it
+    // took against their codes: all a reading is ranked by.
+    int score = 0;
     int events = 0;
     std::int32_t lastEvent = -1;  // in links_
     std::uint8_t beforeLast = TextModel::kStartBeforeLast, last = TextModel::kStartLast;
@@ -62,8 +64,7 @@ class DropSearch {
   // One way on from a reading, weighed before it is copied.
   struct Candidate {
     std::uint64_t hash;
-    int score;
-    std::uint32_t order;   // ties go to the way weighed first
+    std::uint64_t key;     // ranks it: by score, then as weighed one by one
     std::uint16_t parent;  // in beam_
     std::uint8_t shift;
     std::int8_t counter;   // the counter this code steps, -1 for none
@@ -75,7 +76,9 @@ class DropSearch {
 
   // One search, in which a reading may carry `slack` more drops than the best.
   Outcome SearchDropPlaces(const DecoderState& root, std::int64_t failure, std::int64_t available, int slack);
-  static int Score(const Reading& r);
+  static int Score(const Reading& r) { return r.score; }
+  // How unlike text, and the counters taken against their codes.
+  static int Penalty(const Reading& r);
   // Whether `a` leads to the state of the reading at `parent` in `beam`
   // once `counter` (-1 for none) is set to `value`.
   static bool SameState(const Reading* beam, const Candidate& a, std::size_t parent, int counter, std::uint8_t value);
