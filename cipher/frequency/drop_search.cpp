@@ -68,6 +68,21 @@ void ReplaceTop(std::array<std::uint64_t, kBeam>& heap, std::uint64_t value) {
   heap[hole] = value;
 }
 
+// Makes a full array a max-heap, each parent sifted down from the last.
+void MakeHeap(std::array<std::uint64_t, kBeam>& heap) {
+  for (std::size_t top = kBeam / 2; top-- > 0;) {
+    const std::uint64_t value = heap[top];
+    std::size_t hole = top;
+    for (std::size_t child = 2 * hole + 1; child < kBeam; child = 2 * hole + 1) {
+      if (child + 1 < kBeam && heap[child + 1] > heap[child]) ++child;
+      if (heap[child] <= value) break;
+      heap[hole] = heap[child];
+      hole = child;
+    }
+    heap[hole] = value;
+  }
+}
+
 // How a way on ranks: by score, then by its reading's place in the beam,
 // then by how far it moves the shift; the order in which the ways would be
 // weighed one by one, reading by reading.
@@ -234,8 +249,10 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     std::size_t heldCount = 0;
     std::uint64_t bar = std::numeric_limits<std::uint64_t>::max();
     // Weighs reading `ri` under the shift `k` on from its own, `drop` when
-    // k is not 0, at `base` and the costs of the row it reads in.
-    const auto weigh = [&](auto drop, std::size_t ri, int k, int base, const std::uint8_t* costs, bool canResync) {
+    // k is not 0, from `least`, the key it would have at no cost, and the
+    // costs of the row it reads in.
+    const auto weigh = [&](auto drop, std::size_t ri, int k, std::uint64_t least, const std::uint8_t* costs,
+                           bool canResync) {
       const Reading& r = beam[ri];
       const CodeWay& w = ways[code[static_cast<std::size_t>(r.shift + k)]];
       std::int8_t counter = w.counter;
@@ -255,7 +272,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
           h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, w.after);
         }
       }
-      const std::uint64_t key = WayKey(base + (resync ? kResyncWeight : 0) + costs[byte], ri, k);
+      const std::uint64_t key = least + WayKey((resync ? kResyncWeight : 0) + costs[byte], 0, 0);
       if (key > bar) return;
       const int shift = !drop ? r.shift : r.shift + k < period ? r.shift + k : r.shift + k - period;
       // The hash's words are random, so its low bits make a slot.
@@ -268,7 +285,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
           into = &candidates[candidateCount++];
           if (heldCount < kBeam) {
             held[heldCount++] = key;
-            if (heldCount == kBeam) std::make_heap(held.begin(), held.end()), bar = held[0];
+            if (heldCount == kBeam) MakeHeap(held), bar = held[0];
           } else {
             ReplaceTop(held, key);
             bar = held[0];
@@ -299,15 +316,15 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     // only as a last resort.
     for (std::size_t ri = 0; ri < beamSize; ++ri) {
       const Reading& r = beam[ri];
-      const int base = Score(r);
-      if (WayKey(base, ri, 0) > bar) break;
+      const std::uint64_t least = WayKey(Score(r), ri, 0);
+      if (least > bar) break;
       if (valid >> r.shift & 1u)
-        weigh(std::false_type{}, ri, 0, base, text_.CostsAfter(r.beforeLast, r.last), r.events < kMaxEvents);
+        weigh(std::false_type{}, ri, 0, least, text_.CostsAfter(r.beforeLast, r.last), r.events < kMaxEvents);
     }
     for (std::size_t ri = 0; ri < beamSize; ++ri) {
       const Reading& r = beam[ri];
-      const int base = Score(r) + kDropWeight;
-      if (WayKey(base, ri, 1) > bar) break;
+      const std::uint64_t least = WayKey(Score(r) + kDropWeight, ri, 0);
+      if (least + 1 > bar) break;
       if (r.drops + 1 > allowed || r.events == kMaxEvents) continue;
       const std::uint8_t* const costs = text_.CostsAfterDrop(r.beforeLast, r.last);
       const bool canResync = slack == kMaxSlack && r.events < kMaxEvents;
@@ -315,8 +332,8 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       // far they move the reading's.
       for (std::uint32_t shifts = valid >> r.shift & allShifts & ~1u; shifts != 0; shifts &= shifts - 1) {
         const int k = std::countr_zero(shifts);
-        if (WayKey(base, ri, k) > bar) break;
-        weigh(std::true_type{}, ri, k, base, costs, canResync);
+        if (least + static_cast<std::uint64_t>(k) > bar) break;
+        weigh(std::true_type{}, ri, k, least + static_cast<std::uint64_t>(k), costs, canResync);
       }
     }
     if (candidateCount == 0) return Outcome::kDied;
