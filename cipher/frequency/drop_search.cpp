@@ -211,17 +211,17 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     // the best reading counts as one drop more.
     const int best = beam_[0].drops;
     const int allowed = (t <= failure ? std::max(best, 1) : best) + slack;
-    // This byte's code under every shift, twice over, so that a reading's
-    // shifts need no remainder; and the shifts whose code some character
-    // gives, likewise, as bits.
-    std::array<std::uint8_t, 2 * kMaxPeriod> code;
+    // What this byte's code means under every shift, looked up once and
+    // twice over, so that a reading's shifts need no remainder; and the
+    // shifts whose code some character gives, likewise, as bits.
+    std::array<const CodeWay*, 2 * kMaxPeriod> wayAt;
     const std::uint8_t* const mix = buffer_.MixFrom(t);
     const std::uint8_t encrypted = buffer_.encrypted[static_cast<std::size_t>(t - buffer_.start)];
     std::uint32_t valid = 0;
     for (int k = 0; k < period; ++k) {
-      const auto here = static_cast<std::uint8_t>(encrypted - mix[k]);
-      code[static_cast<std::size_t>(k)] = code[static_cast<std::size_t>(k + period)] = here;
-      valid |= static_cast<std::uint32_t>(ways[here].valid) << k;
+      const CodeWay* const w = &ways[static_cast<std::uint8_t>(encrypted - mix[k])];
+      wayAt[static_cast<std::size_t>(k)] = wayAt[static_cast<std::size_t>(k + period)] = w;
+      valid |= static_cast<std::uint32_t>(w->valid) << k;
     }
     valid |= valid << period;
     // The scratch in locals: the byte-wide stores below could otherwise
@@ -254,7 +254,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     const auto weigh = [&](auto drop, std::size_t ri, int k, std::uint64_t least, const std::uint8_t* costs,
                            bool canResync) {
       const Reading& r = beam[ri];
-      const CodeWay& w = ways[code[static_cast<std::size_t>(r.shift + k)]];
+      const CodeWay& w = *wayAt[static_cast<std::size_t>(r.shift + k)];
       std::int8_t counter = w.counter;
       std::uint8_t byte = w.byte;
       bool resync = false;
