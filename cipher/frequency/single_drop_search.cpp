@@ -25,9 +25,18 @@ constexpr int kNearMargin = 5;
 // What a drop at the end must save, as the full search weighs a drop: the
 // tail as read must cost that much more than as read after the drop.
 constexpr int kEndDropSaving = 32;
-// A guess reads no further than this before it is weighed: ReadsClean
-// takes the mixing amounts on from one place in the pattern.
-static_assert(kLookBack + kCleanAfter + 14 <= kMixCycle);
+// A guess reads no further than this before it is weighed: Find takes its
+// mixing amounts on from one place in the pattern.
+static_assert(kLookBack + kCleanAfter + 2 * 14 <= kMixCycle);
+
+// Whether the `n` codes, each byte of `encrypted` less its amount in
+// `mix`, all check from `counters`; as ReadWhileClean reads, unweighed.
+bool ReadsClean(const CodeReader& codes, PackedCounters counters, const std::uint8_t* encrypted,
+                const std::uint8_t* mix, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i)
+    if (std::uint8_t byte = 0; !codes.Read(static_cast<std::uint8_t>(encrypted[i] - mix[i]), counters, byte)) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -57,19 +66,6 @@ std::int64_t SingleDropSearch::ReadWhileClean(Guess& g, std::int64_t to) const {
   g.beforeLast = beforeLast, g.last = last;
   g.readTo = at;
   return at;
-}
-
-bool SingleDropSearch::ReadsClean(PackedCounters counters, std::int64_t from, int shift, std::int64_t to) const {
-  if (to < from) return false;  // as ReadWhileClean would stop short of it
-  const CodeReader& codes = codes_;
-  const std::uint8_t* const encrypted = buffer_.encrypted.data() + (from - buffer_.start);
-  const auto n = static_cast<std::size_t>(to - from);
-  // The pattern repeats after the period, so the amounts run on from the
-  // first one's turn: a guess reads far less than the pattern holds.
-  const std::uint8_t* const mix = buffer_.MixFrom(from + shift);
-  for (std::size_t i = 0; i < n; ++i)
-    if (std::uint8_t byte = 0; !codes.Read(static_cast<std::uint8_t>(encrypted[i] - mix[i]), counters, byte)) return false;
-  return true;
 }
 
 void SingleDropSearch::KeepNearBest() {
@@ -136,13 +132,17 @@ std::optional<SingleDrop> SingleDropSearch::Find(const DecoderState& atFailure, 
   PackedCounters counters = atFailure.counters;
   for (std::int64_t q = failure; q >= from; --q) {
     if (q < failure) codes_.Unread(buffer_.Decoded(q, 0), counters);
+    // The pattern repeats after the period, so a shift's amounts run on
+    // from its place for the byte at q: a guess reads far less than the
+    // pattern holds.
     const std::uint8_t* const mix = buffer_.MixFrom(q);
-    const std::uint8_t encrypted = buffer_.encrypted[static_cast<std::size_t>(q - buffer_.start)];
+    const std::uint8_t* const encrypted = &buffer_.encrypted[static_cast<std::size_t>(q - buffer_.start)];
+    const std::size_t toGoal = goal >= q ? static_cast<std::size_t>(goal - q) : 0;
     for (int k = 0; k < buffer_.mixPeriod; ++k) {
       // Most shifts fail on their first codes: no guess is set up for them,
       // nor weighed.
-      if (k == atFailure.shift || !codes_.Checks(static_cast<std::uint8_t>(encrypted - mix[k]), counters)) continue;
-      if (!ReadsClean(counters, q, k, goal)) continue;
+      if (k == atFailure.shift || !codes_.Checks(static_cast<std::uint8_t>(encrypted[0] - mix[k]), counters)) continue;
+      if (goal < q || !ReadsClean(codes_, counters, encrypted, mix + k, toGoal)) continue;
       Guess g{costBefore[at(q)], q, k, counters, q, counters, buffer_.Decoded(q - 2, kStartBeforeLast),
               buffer_.Decoded(q - 1, kStartLast)};
       ReadWhileClean(g, goal);

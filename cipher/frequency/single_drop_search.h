@@ -50,10 +50,6 @@ class SingleDropSearch {
   // Reads on under the guess's shift while the codes check, up to `to`;
   // where it stopped.
   std::int64_t ReadWhileClean(Guess& guess, std::int64_t to) const;
-  // Whether the codes from `from` up to `to` all check under `shift`,
-  // from `counters`; as ReadWhileClean, without weighing them. Reads at
-  // most kLookBack + kCleanAfter codes.
-  bool ReadsClean(PackedCounters counters, std::int64_t from, int shift, std::int64_t to) const;
   // Keeps the rivals that cost less than the best one's cost and a margin,
   // best first.
   void KeepNearBest();
