@@ -341,15 +341,19 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     // candidates_; kept in order as they come, since there are seldom many
     // more. The states the heap holds have keys at most its top, so one
     // with a greater key cannot be among the best.
-    std::array<std::uint64_t, kBeam> ranks;
+    // Ranks from 1 on, after a 0 that no rank is less than, so that moving
+    // one in needs no test for the front.
+    std::array<std::uint64_t, kBeam + 1> ranked;
+    ranked[0] = 0;
+    std::uint64_t* const ranks = ranked.data() + 1;
     std::size_t keep = 0;
     for (std::size_t i = 0; i < candidateCount; ++i) {
       if (candidates[i].key > bar) continue;
       const std::uint64_t rank = candidates[i].key << 8 | i;
       if (keep == kBeam && rank >= ranks[kBeam - 1]) continue;
-      std::size_t j = keep < kBeam ? keep++ : kBeam - 1;
-      for (; j > 0 && ranks[j - 1] > rank; --j) ranks[j] = ranks[j - 1];
-      ranks[j] = rank;
+      std::uint64_t* at = ranks + (keep < kBeam ? keep++ : kBeam - 1);
+      for (; at[-1] > rank; --at) *at = at[-1];
+      *at = rank;
     }
     Reading* const next = nextBeam_.data();
     for (std::size_t i = 0; i < keep; ++i) {
