@@ -56,31 +56,12 @@ static_assert(kSlots >= 2 * kBeam * kMaxPeriod && (kSlots & (kSlots - 1)) == 0);
 // Ways on of one byte: each reading of the beam under each shift.
 constexpr std::size_t kMaxCandidates = kBeam * kMaxPeriod;
 
-// Takes the top of a full max-heap out and `value` in, in one pass down.
-void ReplaceTop(std::array<std::uint64_t, kBeam>& heap, std::uint64_t value) {
-  std::size_t hole = 0;
-  for (std::size_t child = 1; child < kBeam; child = 2 * hole + 1) {
-    if (child + 1 < kBeam && heap[child + 1] > heap[child]) ++child;
-    if (heap[child] <= value) break;
-    heap[hole] = heap[child];
-    hole = child;
-  }
-  heap[hole] = value;
-}
-
-// Makes a full array a max-heap, each parent sifted down from the last.
-void MakeHeap(std::array<std::uint64_t, kBeam>& heap) {
-  for (std::size_t top = kBeam / 2; top-- > 0;) {
-    const std::uint64_t value = heap[top];
-    std::size_t hole = top;
-    for (std::size_t child = 2 * hole + 1; child < kBeam; child = 2 * hole + 1) {
-      if (child + 1 < kBeam && heap[child + 1] > heap[child]) ++child;
-      if (heap[child] <= value) break;
-      heap[hole] = heap[child];
-      hole = child;
-    }
-    heap[hole] = value;
-  }
+// Moves `value` into the ascending words before `at`, taking the place at
+// `at`. The words start after a 0, which no word is less than, so that the
+// move needs no test for the front.
+void MoveIn(std::uint64_t* at, std::uint64_t value) {
+  for (; at[-1] > value; --at) *at = at[-1];
+  *at = value;
 }
 
 // How a way on ranks: by score, then by its reading's place in the beam,
@@ -240,12 +221,15 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     // weighed in any order: first every reading under its own shift, which
     // mostly cost least, then the drops, many of which those rule out.
     // The keys the states in the table were first entered with, the least
-    // kBeam of them as a max-heap (made one once there are kBeam). A state's
-    // key only falls after that, so once kBeam states are in, a way on with
-    // a greater key than the top cannot be kept, nor can one that only
-    // matches a state already out of the running: `bar` is that top once
-    // the heap is full, the most a key can be before.
-    std::array<std::uint64_t, kBeam> held;
+    // kBeam of them, in order once there are kBeam (so few that moving one
+    // in costs less than a heap). A state's key only falls after that, so
+    // once kBeam states are in, a way on with a greater key than the last
+    // cannot be kept, nor can one that only matches a state already out of
+    // the running: `bar` is that last once kBeam are held, the most a key
+    // can be before.
+    std::array<std::uint64_t, kBeam + 1> heldAfter0;
+    heldAfter0[0] = 0;
+    std::uint64_t* const held = heldAfter0.data() + 1;
     std::size_t heldCount = 0;
     std::uint64_t bar = std::numeric_limits<std::uint64_t>::max();
     // Weighs reading `ri` under the shift `k` on from its own, `drop` when
@@ -285,10 +269,13 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
           into = &candidates[candidateCount++];
           if (heldCount < kBeam) {
             held[heldCount++] = key;
-            if (heldCount == kBeam) MakeHeap(held), bar = held[0];
+            if (heldCount == kBeam) {
+              for (std::size_t i = 1; i < kBeam; ++i) MoveIn(held + i, held[i]);
+              bar = held[kBeam - 1];
+            }
           } else {
-            ReplaceTop(held, key);
-            bar = held[0];
+            MoveIn(held + kBeam - 1, key);
+            bar = held[kBeam - 1];
           }
           break;
         }
@@ -339,10 +326,8 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     if (candidateCount == 0) return Outcome::kDied;
     // The best kBeam by key, as one word each with the place in
     // candidates_; kept in order as they come, since there are seldom many
-    // more. The states the heap holds have keys at most its top, so one
-    // with a greater key cannot be among the best.
-    // Ranks from 1 on, after a 0 that no rank is less than, so that moving
-    // one in needs no test for the front.
+    // more. The states held have keys at most the bar, so one with a
+    // greater key cannot be among the best.
     std::array<std::uint64_t, kBeam + 1> ranked;
     ranked[0] = 0;
     std::uint64_t* const ranks = ranked.data() + 1;
@@ -351,9 +336,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       if (candidates[i].key > bar) continue;
       const std::uint64_t rank = candidates[i].key << 8 | i;
       if (keep == kBeam && rank >= ranks[kBeam - 1]) continue;
-      std::uint64_t* at = ranks + (keep < kBeam ? keep++ : kBeam - 1);
-      for (; at[-1] > rank; --at) *at = at[-1];
-      *at = rank;
+      MoveIn(ranks + (keep < kBeam ? keep++ : kBeam - 1), rank);
     }
     Reading* const next = nextBeam_.data();
     for (std::size_t i = 0; i < keep; ++i) {
