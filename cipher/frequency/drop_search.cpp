@@ -88,11 +88,14 @@ std::uint64_t Zobrist(std::size_t counter, std::uint8_t value) {
   return kWords[counter * 8 + value];
 }
 
+// The packed counter that no character steps, which stays 0.
+constexpr std::uint8_t kSteadyCounter = CodeReader::kCounterOfFixedCodes;
+
 // What a code means to a reading, packed for the search's inner loop.
 struct CodeWay {
   std::uint64_t hashStep = 0;  // how the hash changes when the counter agrees
   std::uint8_t byte = 0;
-  std::int8_t counter = -1;    // packed counter of a cycling character, -1 for none
+  std::uint8_t counter = 0;    // packed counter it steps
   std::uint8_t expect = 0, after = 0;
   bool fourthEOrF = false;
   bool valid = false;
@@ -106,8 +109,10 @@ const std::array<CodeWay, 256>& CodeWays() {
       const CodeMeaning& m = codes.Meaning(static_cast<std::uint8_t>(code));
       CodeWay& c = w[code];
       c.byte = m.byte;
-      c.counter = m.counter;
-      c.expect = m.expect;
+      // A code of no cycling character checks and sets the counter that
+      // stays 0, so that every code steps some counter.
+      c.counter = m.counter >= 0 ? static_cast<std::uint8_t>(m.counter) : kSteadyCounter;
+      c.expect = m.counter >= 0 ? m.expect : 0;
       c.after = m.counter >= 0 ? m.CounterAfter() : 0;
       c.fourthEOrF = code == kFourthEOrF;
       c.valid = m.valid;
@@ -128,11 +133,11 @@ DropSearch::DropSearch(const DecodeBuffer& buffer)
 
 int DropSearch::Penalty(const Reading& r) { return r.score - r.drops * kDropWeight; }
 
-bool DropSearch::SameState(const Reading* beam, const Candidate& a, std::size_t parent, int counter,
+bool DropSearch::SameState(const Reading* beam, const Candidate& a, std::size_t parent, std::uint8_t counter,
                            std::uint8_t value) {
   PackedCounters x = beam[a.parent].counters, y = beam[parent].counters;
-  if (a.counter >= 0) x[static_cast<std::size_t>(a.counter)] = a.value;
-  if (counter >= 0) y[static_cast<std::size_t>(counter)] = value;
+  x[a.counter] = a.value;
+  y[counter] = value;
   return x == y;
 }
 
@@ -239,16 +244,16 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
                            bool canResync) {
       const Reading& r = beam[ri];
       const CodeWay& w = *wayAt[static_cast<std::size_t>(r.shift + k)];
-      std::int8_t counter = w.counter;
+      std::uint8_t counter = w.counter, value = w.after;
       std::uint8_t byte = w.byte;
       bool resync = false;
       std::uint64_t h = r.hash;
-      if (counter >= 0) {
-        const auto at = static_cast<std::size_t>(counter);
+      {
+        const std::size_t at = counter;
         if (r.counters[at] == w.expect) {
           h ^= w.hashStep;
         } else if (w.fourthEOrF) {
-          counter = -1;
+          counter = kSteadyCounter, value = 0;
           byte = 'F';
         } else {
           if (!canResync) return;
@@ -280,7 +285,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
           break;
         }
         Candidate& other = candidates[slots[slot]];
-        if (other.hash == h && other.shift == shift && SameState(beam, other, ri, counter, w.after)) {
+        if (other.hash == h && other.shift == shift && SameState(beam, other, ri, counter, value)) {
           if (key > other.key) return;
           into = &other;
           break;
@@ -291,7 +296,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       into->parent = static_cast<std::uint16_t>(ri);
       into->shift = static_cast<std::uint8_t>(shift);
       into->counter = counter;
-      into->value = w.after;
+      into->value = value;
       into->byte = byte;
       into->drop = drop;
       into->resync = resync;
@@ -343,7 +348,7 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       const Candidate& c = candidates[ranks[i] & 0xFF];
       Reading& n = next[i];
       n = beam[c.parent];
-      if (c.counter >= 0) n.counters[static_cast<std::size_t>(c.counter)] = c.value;
+      n.counters[c.counter] = c.value;
       n.hash = c.hash;
       if (c.drop || c.resync) {
         n.shift = c.shift;

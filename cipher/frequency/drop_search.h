@@ -67,7 +67,7 @@ class DropSearch {
     std::uint64_t key;     // ranks it: by score, then as weighed one by one
     std::uint16_t parent;  // in beam_
     std::uint8_t shift;
-    std::int8_t counter;   // the counter this code steps, -1 for none
+    std::uint8_t counter;  // the counter this code steps (one that stays 0 for none)
     std::uint8_t value;    // and its new value
     std::uint8_t byte;
     bool drop, resync;
@@ -80,8 +80,9 @@ class DropSearch {
   // How unlike text, and the counters taken against their codes.
   static int Penalty(const Reading& r);
   // Whether `a` leads to the state of the reading at `parent` in `beam`
-  // once `counter` (-1 for none) is set to `value`.
-  static bool SameState(const Reading* beam, const Candidate& a, std::size_t parent, int counter, std::uint8_t value);
+  // once `counter` is set to `value`.
+  static bool SameState(const Reading* beam, const Candidate& a, std::size_t parent, std::uint8_t counter,
+                        std::uint8_t value);
   // Whether every reading near the lead took the same way up to `offset`.
   bool ReadingsAgreeBefore(std::int32_t offset) const;
 
