@@ -39,6 +39,11 @@ class CodeReader {
 
   const CodeMeaning& Meaning(std::uint8_t code) const { return meaning_[code]; }
 
+  // Two packed counters that no character steps, so they stay 0: one for
+  // the characters that do not cycle, whose codes always check, and one for
+  // the codes no character gives, which ask it for 1 and so never check.
+  static constexpr std::uint32_t kCounterOfFixedCodes = 31, kCounterOfUnusedCodes = 30;
+
   // Reads one code against the counters, stepping them; false when no
   // character gives this code now. Code 14 is the fourth E (kFourthEMark)
   // while E's counter stands at 3, F otherwise.
@@ -70,11 +75,6 @@ class CodeReader {
 
  private:
   CodeReader();
-
-  // Two packed counters that no character steps, so they stay 0: one for
-  // the characters that do not cycle, whose codes always check, and one for
-  // the codes no character gives, which ask it for 1 and so never check.
-  static constexpr std::uint32_t kCounterOfFixedCodes = 31, kCounterOfUnusedCodes = 30;
 
   std::array<CodeMeaning, 256> meaning_{};
   // The same, one word per code, so that reading a code takes one test:

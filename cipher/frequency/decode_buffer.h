@@ -39,6 +39,10 @@ struct DecodeBuffer {
     return static_cast<std::uint8_t>(encrypted[static_cast<std::size_t>(t - start)] -
                                      mix[static_cast<std::size_t>((t + shift) % kMixCycle)]);
   }
+  // The mixing amounts of the byte at t under shifts 0, 1, ...: Code(t, k) is
+  // the byte less MixFrom(t)[k] for every k below twice the period (at most
+  // 14), as the pattern repeats after mixPeriod. Saves a remainder a code.
+  const std::uint8_t* MixFrom(std::int64_t t) const { return &mix[static_cast<std::size_t>(t % mixPeriod)]; }
   // The byte decoded at t, or `otherwise` before what is kept of them.
   std::uint8_t Decoded(std::int64_t t, std::uint8_t otherwise) const {
     return t >= start ? decoded[static_cast<std::size_t>(t - start)] : otherwise;

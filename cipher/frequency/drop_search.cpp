@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <limits>
+#include <type_traits>
 
 namespace qor {
 
@@ -54,16 +56,20 @@ static_assert(kSlots >= 2 * kBeam * kMaxPeriod && (kSlots & (kSlots - 1)) == 0);
 // Ways on of one byte: each reading of the beam under each shift.
 constexpr std::size_t kMaxCandidates = kBeam * kMaxPeriod;
 
-// Takes the top of a full max-heap out and `value` in, in one pass down.
-void ReplaceTop(std::array<int, kBeam>& heap, int value) {
-  std::size_t hole = 0;
-  for (std::size_t child = 1; child < kBeam; child = 2 * hole + 1) {
-    if (child + 1 < kBeam && heap[child + 1] > heap[child]) ++child;
-    if (heap[child] <= value) break;
-    heap[hole] = heap[child];
-    hole = child;
-  }
-  heap[hole] = value;
+// Moves `value` into the ascending words before `at`, taking the place at
+// `at`. The words start after a 0, which no word is less than, so that the
+// move needs no test for the front.
+void MoveIn(std::uint64_t* at, std::uint64_t value) {
+  for (; at[-1] > value; --at) *at = at[-1];
+  *at = value;
+}
+
+// How a way on ranks: by score, then by its reading's place in the beam,
+// then by how far it moves the shift; the order in which the ways would be
+// weighed one by one, reading by reading.
+static_assert(kBeam <= 16 && kMaxPeriod <= 16 && kMaxCandidates <= 256);
+constexpr std::uint64_t WayKey(int score, std::size_t reading, int k) {
+  return static_cast<std::uint64_t>(score) << 8 | reading << 4 | static_cast<std::uint64_t>(k);
 }
 
 // A random word for each counter and value: a state's hash is the xor of its
@@ -82,18 +88,56 @@ std::uint64_t Zobrist(std::size_t counter, std::uint8_t value) {
   return kWords[counter * 8 + value];
 }
 
+// The packed counter that no character steps, which stays 0.
+constexpr std::uint8_t kSteadyCounter = CodeReader::kCounterOfFixedCodes;
+
+// What a code means to a reading, packed for the search's inner loop.
+struct CodeWay {
+  std::uint64_t hashStep = 0;  // how the hash changes when the counter agrees
+  std::uint8_t byte = 0;
+  std::uint8_t counter = 0;    // packed counter it steps
+  std::uint8_t expect = 0, after = 0;
+  bool fourthEOrF = false;
+  bool valid = false;
+};
+
+const std::array<CodeWay, 256>& CodeWays() {
+  static const std::array<CodeWay, 256> ways = [] {
+    std::array<CodeWay, 256> w{};
+    const CodeReader& codes = CodeReader::Shared();
+    for (std::size_t code = 0; code < w.size(); ++code) {
+      const CodeMeaning& m = codes.Meaning(static_cast<std::uint8_t>(code));
+      CodeWay& c = w[code];
+      c.byte = m.byte;
+      // A code of no cycling character checks and sets the counter that
+      // stays 0, so that every code steps some counter.
+      c.counter = m.counter >= 0 ? static_cast<std::uint8_t>(m.counter) : kSteadyCounter;
+      c.expect = m.counter >= 0 ? m.expect : 0;
+      c.after = m.counter >= 0 ? m.CounterAfter() : 0;
+      c.fourthEOrF = code == kFourthEOrF;
+      c.valid = m.valid;
+      if (m.counter >= 0)
+        c.hashStep = Zobrist(static_cast<std::size_t>(m.counter), m.expect) ^
+                     Zobrist(static_cast<std::size_t>(m.counter), c.after);
+    }
+    return w;
+  }();
+  return ways;
+}
+
 }  // namespace
 
 DropSearch::DropSearch(const DecodeBuffer& buffer)
-    : buffer_(buffer), codes_(CodeReader::Shared()), text_(TextModel::Shared()),
+    : buffer_(buffer), codes_(CodeReader::Shared()), text_(TextModel::Shared()), beam_(kBeam), nextBeam_(kBeam),
       candidates_(kMaxCandidates), slots_(kSlots), slotStamps_(kSlots) {}
 
-int DropSearch::Score(const Reading& r) { return r.drops * kDropWeight + r.penalty; }
+int DropSearch::Penalty(const Reading& r) { return r.score - r.drops * kDropWeight; }
 
-bool DropSearch::SameState(const Candidate& a, const Candidate& b) const {
-  PackedCounters x = beam_[a.parent].counters, y = beam_[b.parent].counters;
-  if (a.counter >= 0) x[static_cast<std::size_t>(a.counter)] = a.value;
-  if (b.counter >= 0) y[static_cast<std::size_t>(b.counter)] = b.value;
+bool DropSearch::SameState(const Reading* beam, const Candidate& a, std::size_t parent, std::uint8_t counter,
+                           std::uint8_t value) {
+  PackedCounters x = beam[a.parent].counters, y = beam[parent].counters;
+  x[a.counter] = a.value;
+  y[counter] = value;
   return x == y;
 }
 
@@ -107,7 +151,7 @@ bool DropSearch::ReadingsAgreeBefore(std::int32_t offset) const {
   };
   const int nearLead = Score(beam_.front()) + kDropWeight;
   const std::int32_t lead = before(beam_.front().lastEvent);
-  for (std::size_t i = 1; i < beam_.size() && Score(beam_[i]) < nearLead; ++i)
+  for (std::size_t i = 1; i < beamSize_ && Score(beam_[i]) < nearLead; ++i)
     if (before(beam_[i].lastEvent) != lead) return false;
   return true;
 }
@@ -129,142 +173,183 @@ std::optional<DropPlaces> DropSearch::Find(const DecoderState& root, std::int64_
   for (std::int32_t l = beam_.front().lastEvent; l >= 0; l = links_[static_cast<std::size_t>(l)].previous)
     leadEvents_.push_back(links_[static_cast<std::size_t>(l)].event);
   std::reverse(leadEvents_.begin(), leadEvents_.end());
-  return DropPlaces{leadEvents_, searchedTo_, keepTo, beam_.front().penalty};
+  return DropPlaces{leadEvents_, searchedTo_, keepTo, Penalty(beam_[0])};
 }
 
 DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::int64_t failure,
                                                  std::int64_t available, int slack) {
   const std::int64_t start = root.at;
   const int period = buffer_.mixPeriod;
-  beam_.assign(1, Reading{});
+  const std::array<CodeWay, 256>& ways = CodeWays();
+  beam_[0] = Reading{};
+  beamSize_ = 1;
   links_.clear();
   beam_[0].shift = root.shift;
   beam_[0].counters = root.counters;
   for (std::size_t i = 0; i < root.counters.size(); ++i) beam_[0].hash ^= Zobrist(i, root.counters[i]);
   beam_[0].beforeLast = buffer_.Decoded(start - 2, TextModel::kStartBeforeLast);
   beam_[0].last = buffer_.Decoded(start - 1, TextModel::kStartLast);
+  const std::uint32_t allShifts = (1u << period) - 1;
 
   std::int64_t t = start;
   for (; t < available; ++t) {
     // Reading on without a drop cannot pass the failure, so until then
     // the best reading counts as one drop more.
-    const int best = beam_.front().drops;
+    const int best = beam_[0].drops;
     const int allowed = (t <= failure ? std::max(best, 1) : best) + slack;
-    // This byte's code under every shift, twice over, so that a reading's
-    // shifts need no remainder.
-    std::array<std::uint8_t, 2 * kMaxPeriod> code;
-    for (int k = 0; k < period; ++k)
-      code[static_cast<std::size_t>(k)] = code[static_cast<std::size_t>(k + period)] = buffer_.Code(t, k);
-    // Each way on is first weighed without copying its reading; readings in
-    // the same state go on alike, so only the best of each state is kept.
+    // What this byte's code means under every shift, looked up once and
+    // twice over, so that a reading's shifts need no remainder; and the
+    // shifts whose code some character gives, likewise, as bits.
+    std::array<const CodeWay*, 2 * kMaxPeriod> wayAt;
+    const std::uint8_t* const mix = buffer_.MixFrom(t);
+    const std::uint8_t encrypted = buffer_.encrypted[static_cast<std::size_t>(t - buffer_.start)];
+    std::uint32_t valid = 0;
+    for (int k = 0; k < period; ++k) {
+      const CodeWay* const w = &ways[static_cast<std::uint8_t>(encrypted - mix[k])];
+      wayAt[static_cast<std::size_t>(k)] = wayAt[static_cast<std::size_t>(k + period)] = w;
+      valid |= static_cast<std::uint32_t>(w->valid) << k;
+    }
+    valid |= valid << period;
+    // The scratch in locals: the byte-wide stores below could otherwise
+    // be any member, and each access would load it again.
+    const Reading* const beam = beam_.data();
+    const std::size_t beamSize = beamSize_;
     Candidate* const candidates = candidates_.data();
+    std::uint32_t* const slots = slots_.data();
+    std::uint32_t* const slotStamps = slotStamps_.data();
     std::size_t candidateCount = 0;
     if (++stamp_ == 0) std::fill(slotStamps_.begin(), slotStamps_.end(), 0), stamp_ = 1;
-    std::uint32_t order = 0;
-    // The scores the states in the table were first entered with, the best
-    // kBeam of them as a max-heap. A state's score only falls after that, so
-    // once kBeam states are in, a way on that scores no better than the top
-    // cannot be kept (it would lose the tie by order too), nor can one that
-    // only matches a state already out of the running.
-    std::array<int, kBeam> held;
+    const std::uint32_t stamp = stamp_;
+    // Each way on is first weighed without copying its reading; readings in
+    // the same state go on alike, so only the best of each state is kept,
+    // the one with the least key. As the key settles ties, the ways can be
+    // weighed in any order: first every reading under its own shift, which
+    // mostly cost least, then the drops, many of which those rule out.
+    // The keys the states in the table were first entered with, the least
+    // kBeam of them, in order once there are kBeam (so few that moving one
+    // in costs less than a heap). A state's key only falls after that, so
+    // once kBeam states are in, a way on with a greater key than the last
+    // cannot be kept, nor can one that only matches a state already out of
+    // the running: `bar` is that last once kBeam are held, the most a key
+    // can be before.
+    std::array<std::uint64_t, kBeam + 1> heldAfter0;
+    heldAfter0[0] = 0;
+    std::uint64_t* const held = heldAfter0.data() + 1;
     std::size_t heldCount = 0;
-    for (std::size_t ri = 0; ri < beam_.size(); ++ri) {
-      const Reading& r = beam_[ri];
-      const int base = Score(r);
-      // The beam is sorted by score and a way on never scores less.
-      if (heldCount == kBeam && base >= held[0]) break;
-      for (int k = 0; k < period; ++k) {
-        const bool drop = k != 0;
-        if (drop && (r.drops + 1 > allowed || r.events == kMaxEvents)) break;
-        if (drop && heldCount == kBeam && base + kDropWeight >= held[0]) break;
-        const int shift = r.shift + k < period ? r.shift + k : r.shift + k - period;
-        const std::uint8_t here = code[static_cast<std::size_t>(r.shift + k)];
-        const CodeMeaning& m = codes_.Meaning(here);
-        Candidate c;
-        c.parent = static_cast<std::uint16_t>(ri);
-        c.shift = static_cast<std::uint8_t>(shift);
-        c.drop = drop;
-        c.resync = false;
-        c.counter = m.counter;
-        c.byte = m.byte;
-        if (m.counter >= 0) {
-          const std::uint8_t now = r.counters[static_cast<std::size_t>(m.counter)];
-          if (now != m.expect) {
-            if (here == kFourthEOrF) {
-              c.counter = -1;
-              c.byte = 'F';
-            } else {
-              // An earlier misreading may have left a counter wrong; a
-              // reading can take the code as it stands, at a price, and
-              // together with a drop only as a last resort.
-              if (!((!drop || slack == kMaxSlack) && r.events < kMaxEvents)) continue;
-              c.resync = true;
+    std::uint64_t bar = std::numeric_limits<std::uint64_t>::max();
+    // Weighs reading `ri` under the shift `k` on from its own, `drop` when
+    // k is not 0, from `least`, the key it would have at no cost, and the
+    // costs of the row it reads in.
+    const auto weigh = [&](auto drop, std::size_t ri, int k, std::uint64_t least, const std::uint8_t* costs,
+                           bool canResync) {
+      const Reading& r = beam[ri];
+      const CodeWay& w = *wayAt[static_cast<std::size_t>(r.shift + k)];
+      std::uint8_t counter = w.counter, value = w.after;
+      std::uint8_t byte = w.byte;
+      bool resync = false;
+      std::uint64_t h = r.hash;
+      {
+        const std::size_t at = counter;
+        if (r.counters[at] == w.expect) {
+          h ^= w.hashStep;
+        } else if (w.fourthEOrF) {
+          counter = kSteadyCounter, value = 0;
+          byte = 'F';
+        } else {
+          if (!canResync) return;
+          resync = true;
+          h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, w.after);
+        }
+      }
+      const std::uint64_t key = least + WayKey((resync ? kResyncWeight : 0) + costs[byte], 0, 0);
+      if (key > bar) return;
+      const int shift = !drop ? r.shift : r.shift + k < period ? r.shift + k : r.shift + k - period;
+      // The hash's words are random, so its low bits make a slot.
+      std::size_t slot = (static_cast<std::size_t>(h) ^ static_cast<std::size_t>(shift)) & (kSlots - 1);
+      Candidate* into;
+      for (;; slot = (slot + 1) & (kSlots - 1)) {
+        if (slotStamps[slot] != stamp) {
+          slotStamps[slot] = stamp;
+          slots[slot] = static_cast<std::uint32_t>(candidateCount);
+          into = &candidates[candidateCount++];
+          if (heldCount < kBeam) {
+            held[heldCount++] = key;
+            if (heldCount == kBeam) {
+              for (std::size_t i = 1; i < kBeam; ++i) MoveIn(held + i, held[i]);
+              bar = held[kBeam - 1];
             }
+          } else {
+            MoveIn(held + kBeam - 1, key);
+            bar = held[kBeam - 1];
           }
-          if (c.counter >= 0) c.value = m.CounterAfter();
-        } else if (!m.valid) {
-          continue;
+          break;
         }
-        std::uint64_t h = r.hash;
-        if (c.counter >= 0) {
-          const auto at = static_cast<std::size_t>(c.counter);
-          h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, c.value);
+        Candidate& other = candidates[slots[slot]];
+        if (other.hash == h && other.shift == shift && SameState(beam, other, ri, counter, value)) {
+          if (key > other.key) return;
+          into = &other;
+          break;
         }
-        c.hash = h;
-        c.score = base + (c.resync ? kResyncWeight : 0) +
-                  (drop ? kDropWeight + text_.CostAfterDrop(r.beforeLast, r.last, c.byte)
-                        : text_.Cost(r.beforeLast, r.last, c.byte));
-        if (heldCount == kBeam && c.score >= held[0]) continue;
-        c.order = order++;
-        const std::uint64_t key = h ^ static_cast<std::uint64_t>(shift + 1) * 0x9E3779B97F4A7C15ull;
-        std::size_t slot = static_cast<std::size_t>(key ^ key >> 32) & (kSlots - 1);
-        for (;; slot = (slot + 1) & (kSlots - 1)) {
-          if (slotStamps_[slot] != stamp_) {
-            slotStamps_[slot] = stamp_;
-            slots_[slot] = static_cast<std::uint32_t>(candidateCount);
-            candidates[candidateCount++] = c;
-            if (heldCount < kBeam) {
-              held[heldCount++] = c.score;
-              std::push_heap(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(heldCount));
-            } else {
-              ReplaceTop(held, c.score);
-            }
-            break;
-          }
-          Candidate& other = candidates[slots_[slot]];
-          if (other.hash == c.hash && other.shift == c.shift && SameState(other, c)) {
-            // Ties go to the earlier, as they are weighed in order.
-            if (c.score < other.score) other = c;
-            break;
-          }
-        }
+      }
+      into->hash = h;
+      into->key = key;
+      into->parent = static_cast<std::uint16_t>(ri);
+      into->shift = static_cast<std::uint8_t>(shift);
+      into->counter = counter;
+      into->value = value;
+      into->byte = byte;
+      into->drop = drop;
+      into->resync = resync;
+    };
+    // The beam is sorted by score and a way on never scores less, so once a
+    // reading's least key is past the bar, so are the next readings'.
+    // An earlier misreading may have left a counter wrong; a reading can
+    // take the code as it stands, at a price, and together with a drop
+    // only as a last resort.
+    for (std::size_t ri = 0; ri < beamSize; ++ri) {
+      const Reading& r = beam[ri];
+      const std::uint64_t least = WayKey(Score(r), ri, 0);
+      if (least > bar) break;
+      if (valid >> r.shift & 1u)
+        weigh(std::false_type{}, ri, 0, least, text_.CostsAfter(r.beforeLast, r.last), r.events < kMaxEvents);
+    }
+    for (std::size_t ri = 0; ri < beamSize; ++ri) {
+      const Reading& r = beam[ri];
+      const std::uint64_t least = WayKey(Score(r) + kDropWeight, ri, 0);
+      if (least + 1 > bar) break;
+      if (r.drops + 1 > allowed || r.events == kMaxEvents) continue;
+      const std::uint8_t* const costs = text_.CostsAfterDrop(r.beforeLast, r.last);
+      const bool canResync = slack == kMaxSlack && r.events < kMaxEvents;
+      // The other shifts whose code some character gives, as bits by how
+      // far they move the reading's.
+      for (std::uint32_t shifts = valid >> r.shift & allShifts & ~1u; shifts != 0; shifts &= shifts - 1) {
+        const int k = std::countr_zero(shifts);
+        if (least + static_cast<std::uint64_t>(k) > bar) break;
+        weigh(std::true_type{}, ri, k, least + static_cast<std::uint64_t>(k), costs, canResync);
       }
     }
     if (candidateCount == 0) return Outcome::kDied;
-    // The best kBeam by score, then by the order they were weighed in, as
-    // one word each: score, order, place in candidates_; kept in order as
-    // they come, since there are seldom many more.
-    std::array<std::uint64_t, kBeam> ranks;
+    // The best kBeam by key, as one word each with the place in
+    // candidates_; kept in order as they come, since there are seldom many
+    // more. The states held have keys at most the bar, so one with a
+    // greater key cannot be among the best.
+    std::array<std::uint64_t, kBeam + 1> ranked;
+    ranked[0] = 0;
+    std::uint64_t* const ranks = ranked.data() + 1;
     std::size_t keep = 0;
-    // The states the heap holds score at most its top, so one that scores
-    // more cannot be among the best.
-    const int worstKept = heldCount == kBeam ? held[0] : std::numeric_limits<int>::max();
     for (std::size_t i = 0; i < candidateCount; ++i) {
-      if (candidates[i].score > worstKept) continue;
-      const std::uint64_t rank = static_cast<std::uint64_t>(candidates[i].score) << 32 |
-                                 static_cast<std::uint64_t>(candidates[i].order) << 16 | i;
+      if (candidates[i].key > bar) continue;
+      const std::uint64_t rank = candidates[i].key << 8 | i;
       if (keep == kBeam && rank >= ranks[kBeam - 1]) continue;
-      std::size_t j = keep < kBeam ? keep++ : kBeam - 1;
-      for (; j > 0 && ranks[j - 1] > rank; --j) ranks[j] = ranks[j - 1];
-      ranks[j] = rank;
+      MoveIn(ranks + (keep < kBeam ? keep++ : kBeam - 1), rank);
     }
-    nextBeam_.clear();
+    Reading* const next = nextBeam_.data();
     for (std::size_t i = 0; i < keep; ++i) {
-      const Candidate& c = candidates[ranks[i] & 0xFFFF];
-      Reading& n = nextBeam_.emplace_back(beam_[c.parent]);
-      if (c.counter >= 0) n.counters[static_cast<std::size_t>(c.counter)] = c.value;
+      const Candidate& c = candidates[ranks[i] & 0xFF];
+      Reading& n = next[i];
+      n = beam[c.parent];
+      n.counters[c.counter] = c.value;
       n.hash = c.hash;
-      if (c.resync) n.penalty += kResyncWeight;
       if (c.drop || c.resync) {
         n.shift = c.shift;
         n.drops += c.drop;
@@ -272,20 +357,21 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
         links_.push_back({{static_cast<std::int32_t>(t - start), c.shift, c.drop, c.resync}, n.lastEvent});
         n.lastEvent = static_cast<std::int32_t>(links_.size() - 1);
       }
-      n.penalty += c.drop ? text_.CostAfterDrop(n.beforeLast, n.last, c.byte) : text_.Cost(n.beforeLast, n.last, c.byte);
+      n.score = static_cast<int>(c.key >> 8);
       n.beforeLast = n.last;
       n.last = c.byte;
     }
     beam_.swap(nextBeam_);
+    beamSize_ = keep;
 
-    const Reading& lead = beam_.front();
+    const Reading& lead = beam_[0];
     const std::int64_t lastEvent =
         lead.lastEvent >= 0 ? start + links_[static_cast<std::size_t>(lead.lastEvent)].event.offset : start;
     if (lead.drops > kNoiseAllowance + (t + 1 - start) / kNoiseBytesPerDrop) return Outcome::kNoise;
     // Done when the lead's last drop is confirmed and no other reading is
     // as cheap: a rival with the same count differs in a counter, which a
     // later code may still decide.
-    const bool alone = beam_.size() == 1 || Score(beam_[1]) >= Score(lead) + kDropWeight;
+    const bool alone = beamSize_ == 1 || Score(beam_[1]) >= Score(lead) + kDropWeight;
     if (t >= failure + kConfirm && t >= lastEvent + kConfirm && alone) break;
     // Or when every reading near the lead took the same way up to where
     // the lead's reading is kept: the rest is searched again from there.

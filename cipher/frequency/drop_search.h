@@ -52,7 +52,9 @@ class DropSearch {
   struct Reading {
     int shift = 0;
     int drops = 0;
-    int penalty = 0;  // how unlike text, and the counters it took against their codes
+    // Its drops weighed, and how unlike text it reads and the counters it
+    // took against their codes: all a reading is ranked by.
+    int score = 0;
     int events = 0;
     std::int32_t lastEvent = -1;  // in links_
     std::uint8_t beforeLast = TextModel::kStartBeforeLast, last = TextModel::kStartLast;
@@ -62,11 +64,10 @@ class DropSearch {
   // One way on from a reading, weighed before it is copied.
   struct Candidate {
     std::uint64_t hash;
-    int score;
-    std::uint32_t order;   // ties go to the way weighed first
+    std::uint64_t key;     // ranks it: by score, then as weighed one by one
     std::uint16_t parent;  // in beam_
     std::uint8_t shift;
-    std::int8_t counter;   // the counter this code steps, -1 for none
+    std::uint8_t counter;  // the counter this code steps (one that stays 0 for none)
     std::uint8_t value;    // and its new value
     std::uint8_t byte;
     bool drop, resync;
@@ -75,8 +76,13 @@ class DropSearch {
 
   // One search, in which a reading may carry `slack` more drops than the best.
   Outcome SearchDropPlaces(const DecoderState& root, std::int64_t failure, std::int64_t available, int slack);
-  static int Score(const Reading& r);
-  bool SameState(const Candidate& a, const Candidate& b) const;
+  static int Score(const Reading& r) { return r.score; }
+  // How unlike text, and the counters taken against their codes.
+  static int Penalty(const Reading& r);
+  // Whether `a` leads to the state of the reading at `parent` in `beam`
+  // once `counter` is set to `value`.
+  static bool SameState(const Reading* beam, const Candidate& a, std::size_t parent, std::uint8_t counter,
+                        std::uint8_t value);
   // Whether every reading near the lead took the same way up to `offset`.
   bool ReadingsAgreeBefore(std::int32_t offset) const;
 
@@ -84,7 +90,8 @@ class DropSearch {
   const CodeReader& codes_;
   const TextModel& text_;
   // Scratch, kept between calls so that a search allocates little.
-  std::vector<Reading> beam_, nextBeam_;  // best first
+  std::vector<Reading> beam_, nextBeam_;  // best first, sized for a full beam
+  std::size_t beamSize_ = 0;              // readings in beam_
   std::vector<EventLink> links_;          // the events of all readings of one search
   std::vector<Candidate> candidates_;     // sized for every way on of a byte
   // Open addressing over candidates_ by state; a slot is taken when its

@@ -32,17 +32,47 @@ constexpr int kEndDropSaving = 16, kEndDropSavingAlone = 32;
 // stay as they are.
 constexpr int kEndTextCost = 3;
 static_assert(SingleDropSearch::kEndLookBack <= kLookBack);
+// A guess reads no further than this before it is weighed: Find takes its
+// mixing amounts on from one place in the pattern.
+static_assert(kLookBack + kCleanAfter + 2 * 14 <= kMixCycle);
+
+// Whether the `n` codes, each byte of `encrypted` less its amount in
+// `mix`, all check from `counters`; as ReadWhileClean reads, unweighed.
+bool ReadsClean(const CodeReader& codes, PackedCounters counters, const std::uint8_t* encrypted,
+                const std::uint8_t* mix, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i)
+    if (std::uint8_t byte = 0; !codes.Read(static_cast<std::uint8_t>(encrypted[i] - mix[i]), counters, byte)) return false;
+  return true;
+}
 
 }  // namespace
 
 std::int64_t SingleDropSearch::ReadWhileClean(Guess& g, std::int64_t to) const {
-  for (std::uint8_t byte = 0; g.readTo < to; ++g.readTo) {
-    if (!codes_.Read(buffer_.Code(g.readTo, g.shift), g.counters, byte)) break;
-    g.cost += g.readTo == g.dropAt ? text_.CostAfterDrop(g.beforeLast, g.last, byte)
-                                   : text_.Cost(g.beforeLast, g.last, byte);
-    g.beforeLast = g.last, g.last = byte;
+  // Read in locals: the counters' byte-wide stores could otherwise be any of
+  // the guess's fields or the tables', and each byte would load them again.
+  const CodeReader& codes = codes_;
+  const TextModel& text = text_;
+  const std::uint8_t* const encrypted = buffer_.encrypted.data();
+  const std::uint8_t* const mix = buffer_.mix.data();
+  const std::int64_t start = buffer_.start, dropAt = g.dropAt;
+  PackedCounters counters = g.counters;
+  int cost = g.cost;
+  std::uint8_t beforeLast = g.beforeLast, last = g.last;
+  std::int64_t at = g.readTo;
+  // The mixing amount's turn steps along with the byte, as Code would take it.
+  const auto period = static_cast<std::size_t>(buffer_.mixPeriod);
+  std::size_t turn = static_cast<std::size_t>((at + g.shift) % buffer_.mixPeriod);
+  for (std::uint8_t byte = 0; at < to; ++at, turn = turn + 1 == period ? 0 : turn + 1) {
+    const auto code = static_cast<std::uint8_t>(encrypted[static_cast<std::size_t>(at - start)] - mix[turn]);
+    if (!codes.Read(code, counters, byte)) break;
+    cost += at == dropAt ? text.CostAfterDrop(beforeLast, last, byte) : text.Cost(beforeLast, last, byte);
+    beforeLast = last, last = byte;
   }
-  return g.readTo;
+  g.counters = counters;
+  g.cost = cost;
+  g.beforeLast = beforeLast, g.last = last;
+  g.readTo = at;
+  return at;
 }
 
 void SingleDropSearch::KeepNearBest() {
@@ -84,8 +114,10 @@ std::optional<SingleDrop> SingleDropSearch::FindAtEnd(const DecoderState& atEnd,
   PackedCounters counters = atEnd.counters;
   for (std::int64_t q = end - 1; q >= from; --q) {
     codes_.Unread(buffer_.Decoded(q, 0), counters);
+    const std::uint8_t* const mix = buffer_.MixFrom(q);
+    const std::uint8_t encrypted = buffer_.encrypted[static_cast<std::size_t>(q - buffer_.start)];
     for (int k = 0; k < buffer_.mixPeriod; ++k) {
-      if (k == atEnd.shift || !codes_.Checks(buffer_.Code(q, k), counters)) continue;
+      if (k == atEnd.shift || !codes_.Checks(static_cast<std::uint8_t>(encrypted - mix[k]), counters)) continue;
       Guess g{costBefore[static_cast<std::size_t>(q - from)], q, k, counters, q, counters,
               buffer_.Decoded(q - 2, TextModel::kStartBeforeLast), buffer_.Decoded(q - 1, TextModel::kStartLast)};
       if (ReadWhileClean(g, end) == end && (!best || g.cost < best->cost)) best = g;
@@ -115,12 +147,21 @@ std::optional<SingleDrop> SingleDropSearch::Find(const DecoderState& atFailure, 
   PackedCounters counters = atFailure.counters;
   for (std::int64_t q = failure; q >= from; --q) {
     if (q < failure) codes_.Unread(buffer_.Decoded(q, 0), counters);
+    // The pattern repeats after the period, so a shift's amounts run on
+    // from its place for the byte at q: a guess reads far less than the
+    // pattern holds.
+    const std::uint8_t* const mix = buffer_.MixFrom(q);
+    const std::uint8_t* const encrypted = &buffer_.encrypted[static_cast<std::size_t>(q - buffer_.start)];
+    const std::size_t toGoal = goal >= q ? static_cast<std::size_t>(goal - q) : 0;
     for (int k = 0; k < buffer_.mixPeriod; ++k) {
-      // Most shifts fail on their first code: no guess is set up for them.
-      if (k == atFailure.shift || !codes_.Checks(buffer_.Code(q, k), counters)) continue;
+      // Most shifts fail on their first codes: no guess is set up for them,
+      // nor weighed.
+      if (k == atFailure.shift || !codes_.Checks(static_cast<std::uint8_t>(encrypted[0] - mix[k]), counters)) continue;
+      if (goal < q || !ReadsClean(codes_, counters, encrypted, mix + k, toGoal)) continue;
       Guess g{costBefore[at(q)], q, k, counters, q, counters, buffer_.Decoded(q - 2, kStartBeforeLast),
               buffer_.Decoded(q - 1, kStartLast)};
-      if (ReadWhileClean(g, goal) == goal) clean_.push_back(g);
+      ReadWhileClean(g, goal);
+      clean_.push_back(g);
     }
   }
   if (clean_.empty()) return std::nullopt;

@@ -30,6 +30,15 @@ class TextModel {
     return afterDropCost_[rowAfter_[kindOf_[beforeLast]][last]][byte];
   }
 
+  // The rows Cost and CostAfterDrop read, indexed by the byte: for weighing
+  // many bytes after the same two.
+  const std::uint8_t* CostsAfter(std::uint8_t beforeLast, std::uint8_t last) const {
+    return cost_[rowAfter_[kindOf_[beforeLast]][last]].data();
+  }
+  const std::uint8_t* CostsAfterDrop(std::uint8_t beforeLast, std::uint8_t last) const {
+    return afterDropCost_[rowAfter_[kindOf_[beforeLast]][last]].data();
+  }
+
   // The cost of `byte` after `last`, about in bits, case aside; anything
   // but a letter counts as a word's edge.
   int LetterPairCost(std::uint8_t last, std::uint8_t byte) const;
