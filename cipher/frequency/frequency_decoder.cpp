@@ -128,12 +128,16 @@ bool FrequencyDecoder::TakeDropAtEnd() {
     j->clean = false;
   const std::optional<SingleDrop> drop = singleDrop_.FindAtEnd(state_, searchFloor_.at);
   if (!drop) return false;
-  state_ = searchFloor_ = drop->resume;
-  decodedTo_ = drop->resume.at;
-  ++tally_.dropPoints;
-  tally_.searchedSpan += drop->weighed;
-  tally_.searchedPenalty += drop->penalty;
+  TakeSingleDrop(*drop);
   return true;
+}
+
+void FrequencyDecoder::TakeSingleDrop(const SingleDrop& drop) {
+  state_ = searchFloor_ = drop.resume;
+  decodedTo_ = drop.resume.at;
+  ++tally_.dropPoints;
+  tally_.searchedSpan += drop.weighed;
+  tally_.searchedPenalty += drop.penalty;
 }
 
 bool FrequencyDecoder::Learn() {
@@ -161,11 +165,7 @@ bool FrequencyDecoder::TooManyDrops() {
 
 bool FrequencyDecoder::Repair(std::int64_t failure, std::int64_t available) {
   if (const std::optional<SingleDrop> drop = singleDrop_.Find(state_, searchFloor_.at, available)) {
-    state_ = searchFloor_ = drop->resume;
-    decodedTo_ = drop->resume.at;
-    ++tally_.dropPoints;
-    tally_.searchedSpan += drop->weighed;
-    tally_.searchedPenalty += drop->penalty;
+    TakeSingleDrop(*drop);
     return true;
   }
   const DecoderState root = StateBefore(std::max(searchFloor_.at, failure - kSearchBack));

@@ -88,6 +88,8 @@ class FrequencyDecoder {
   // it if the last bytes read as far likelier text after one; false when
   // there is none.
   bool TakeDropAtEnd();
+  // Decodes on from just after a drop the quick repair found, and counts it.
+  void TakeSingleDrop(const SingleDrop& drop);
   void WriteUpTo(std::int64_t upTo, std::vector<std::uint8_t>& out);
 
   static constexpr std::size_t kCheckRing = 8;
