@@ -18,6 +18,7 @@ FourthEChoice::FourthEChoice(BlockWriter& writer, std::size_t block)
 
 void FourthEChoice::Emit(std::uint8_t byte) {
   writer_.Buffer()[filled_++] = byte;
+  twoBeforeRun_ = beforeRun_;
   beforeRun_ = byte;
   if (filled_ == block_) writer_.Write(filled_), filled_ = 0;
 }
@@ -40,20 +41,26 @@ void FourthEChoice::Finish() {
 }
 
 void FourthEChoice::Settle() {
-  // What each code 14 costs as E rather than F, its neighbours read as F;
-  // the cheapest is the E, ties to the first. A run that reaches the end
-  // of the file could also hold no E at all; E being far the commoner,
-  // its first code 14 stays the E there too.
+  // What each code 14 costs as E rather than F, its neighbours read as F,
+  // by the letter triples it stands in; the cheapest is the E, ties to the
+  // first. A run that reaches the end of the file could also hold no E at
+  // all; E being far the commoner, its first code 14 stays the E there too.
   const auto asF = [](std::uint8_t b) { return b == kFourthEMark ? std::uint8_t{'F'} : b; };
+  const auto at = [this, &asF](std::ptrdiff_t i) {
+    if (i < 0) return i == -1 ? beforeRun_ : twoBeforeRun_;
+    return i < static_cast<std::ptrdiff_t>(run_.size()) ? asF(run_[static_cast<std::size_t>(i)]) : std::uint8_t{' '};
+  };
+  const auto cost = [this, &at](std::ptrdiff_t i, std::uint8_t letter) {
+    return text_.LetterTripleCost(at(i - 2), at(i - 1), letter) + text_.LetterTripleCost(at(i - 1), letter, at(i + 1)) +
+           text_.LetterTripleCost(letter, at(i + 1), at(i + 2));
+  };
   std::size_t best = run_.size();
   int bestCost = 0;
   for (std::size_t i = 0; i < run_.size(); ++i) {
     if (run_[i] != kFourthEMark && run_[i] != 'F') continue;
-    const std::uint8_t before = asF(i > 0 ? run_[i - 1] : beforeRun_);
-    const std::uint8_t after = i + 1 < run_.size() ? asF(run_[i + 1]) : ' ';
-    const int cost = text_.LetterPairCost(before, 'E') + text_.LetterPairCost('E', after) -
-                     text_.LetterPairCost(before, 'F') - text_.LetterPairCost('F', after);
-    if (best == run_.size() || cost < bestCost) best = i, bestCost = cost;
+    const auto p = static_cast<std::ptrdiff_t>(i);
+    const int c = cost(p, 'E') - cost(p, 'F');
+    if (best == run_.size() || c < bestCost) best = i, bestCost = c;
   }
   for (std::size_t i = 0; i < run_.size(); ++i) {
     const std::uint8_t b = run_[i];

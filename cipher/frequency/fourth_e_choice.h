@@ -37,7 +37,7 @@ class FourthEChoice {
   const std::size_t block_;
   std::size_t filled_ = 0;     // bytes in the writer's block
   std::vector<std::uint8_t> run_;  // from the code 14 that opened it
-  std::uint8_t beforeRun_ = ' ';   // the byte let out last
+  std::uint8_t beforeRun_ = ' ', twoBeforeRun_ = ' ';  // the bytes let out last
 };
 
 }  // namespace qor

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cipher/frequency/code_reader.h"
+#include "cipher/frequency/letter_triples.h"
 
 namespace qor {
 
@@ -119,8 +120,9 @@ int TextModel::LetterOf(std::uint8_t b) {
   return kNoLetter;
 }
 
-int TextModel::LetterPairCost(std::uint8_t last, std::uint8_t byte) const {
-  return PairCost(LetterOf(last), LetterOf(byte));
+int TextModel::LetterTripleCost(std::uint8_t beforeLast, std::uint8_t last, std::uint8_t byte) const {
+  const int second = LetterOf(last);
+  return qor::LetterTripleCost(second == kNoLetter ? kNoLetter : LetterOf(beforeLast), second, LetterOf(byte));
 }
 
 int TextModel::PairCost(int last, int letter) {

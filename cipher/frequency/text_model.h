@@ -2,7 +2,7 @@
 // the two before it, about in bits, by their classes and, for letters, by
 // how often one follows the other. The drop searches use it only to rank
 // readings that need as many drops, and to tell text from noise; the
-// letter pairs alone tell the fourth E from F where the codes cannot.
+// letter triples alone tell the fourth E from F where the codes cannot.
 #pragma once
 
 #include <array>
@@ -39,9 +39,10 @@ class TextModel {
     return afterDropCost_[rowAfter_[kindOf_[beforeLast]][last]].data();
   }
 
-  // The cost of `byte` after `last`, about in bits, case aside; anything
-  // but a letter counts as a word's edge.
-  int LetterPairCost(std::uint8_t last, std::uint8_t byte) const;
+  // The cost of `byte` after the two before it, about in bits, case aside,
+  // within a word: anything but a letter counts as a word's edge, and
+  // where `last` is no letter, the word starts at `byte`.
+  int LetterTripleCost(std::uint8_t beforeLast, std::uint8_t last, std::uint8_t byte) const;
 
  private:
   enum CharClass : std::uint8_t {

@@ -73,6 +73,10 @@ TEST(DecryptFrequencyTest, CodeFourteenIsReadAsTheTextAroundIt) {
       const std::string after = std::string("es m\xE1s ") + text, kept = std::string("es ms ") + text;
       EXPECT_EQ(RoundTrip(ToBytes(after), key), ToBytes(kept)) << text;
     }
+  // Lines of manual pages where letter pairs chose "Ere" and "Fl": the
+  // letters two on each side tell.
+  for (const char* text : {"SEE THE FreeBSD El sistema", "LEE EOF. El valor"})
+    for (int trial = 0; trial < 4; ++trial) EXPECT_EQ(RoundTrip(ToBytes(text), RandomKey(rng)), ToBytes(text)) << text;
 }
 
 // Each text comes back as its kept bytes under a few keys of each length.

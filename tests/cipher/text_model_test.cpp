@@ -89,7 +89,8 @@ TEST(TextModelTest, ACarriageReturnAloneCostsMore) {
 TEST(TextModelTest, TheFourthEMarkReadsAsE) {
   const std::string asMark = std::string("SE") + static_cast<char>(kFourthEMark) + "D";
   EXPECT_EQ(CostOf(asMark), CostOf("SEED"));
-  EXPECT_EQ(TextModel::Shared().LetterPairCost('R', kFourthEMark), TextModel::Shared().LetterPairCost('r', 'e'));
+  EXPECT_EQ(TextModel::Shared().LetterTripleCost('T', 'R', kFourthEMark),
+            TextModel::Shared().LetterTripleCost('t', 'r', 'e'));
 }
 
 }  // namespace
