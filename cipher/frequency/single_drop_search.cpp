@@ -88,12 +88,14 @@ bool SingleDropSearch::RivalsAgree() const {
                      [&best](const Guess* g) { return g->dropAt == best.dropAt && g->shift == best.shift; });
 }
 
+int SingleDropSearch::DecodedCost(std::int64_t t) const {
+  return text_.Cost(buffer_.Decoded(t - 2, TextModel::kStartBeforeLast), buffer_.Decoded(t - 1, TextModel::kStartLast),
+                    buffer_.Decoded(t, 0));
+}
+
 void SingleDropSearch::WeighDecoded(std::int64_t from, std::int64_t to, int* costBefore) const {
   costBefore[0] = 0;
-  for (std::int64_t t = from; t < to; ++t)
-    costBefore[t + 1 - from] =
-        costBefore[t - from] + text_.Cost(buffer_.Decoded(t - 2, TextModel::kStartBeforeLast),
-                                          buffer_.Decoded(t - 1, TextModel::kStartLast), buffer_.Decoded(t, 0));
+  for (std::int64_t t = from; t < to; ++t) costBefore[t + 1 - from] = costBefore[t - from] + DecodedCost(t);
 }
 
 std::optional<SingleDrop> SingleDropSearch::FindAtEnd(const DecoderState& atEnd, std::int64_t floor) const {
@@ -102,9 +104,7 @@ std::optional<SingleDrop> SingleDropSearch::FindAtEnd(const DecoderState& atEnd,
   if (from >= end) return std::nullopt;
   int before = 0;
   const std::int64_t contextFrom = std::max(buffer_.start, from - kEndContext);
-  for (std::int64_t t = contextFrom; t < from; ++t)
-    before += text_.Cost(buffer_.Decoded(t - 2, TextModel::kStartBeforeLast),
-                         buffer_.Decoded(t - 1, TextModel::kStartLast), buffer_.Decoded(t, 0));
+  for (std::int64_t t = contextFrom; t < from; ++t) before += DecodedCost(t);
   const bool afterText = from - contextFrom == kEndContext && before <= kEndTextCost * kEndContext;
   std::array<int, kLookBack + 2> costBefore{};
   WeighDecoded(from, end, costBefore.data());

@@ -57,6 +57,8 @@ class SingleDropSearch {
   // best first.
   void KeepNearBest();
   bool RivalsAgree() const;
+  // How unlike text the decoded byte at `t` is after the two before it.
+  int DecodedCost(std::int64_t t) const;
   // How unlike text the decoded bytes are from `from` up to each place to
   // `to`, at most kLookBack + 1 of them.
   void WeighDecoded(std::int64_t from, std::int64_t to, int* costBefore) const;
