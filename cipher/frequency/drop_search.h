@@ -77,7 +77,8 @@ class DropSearch {
   // One search, in which a reading may carry `slack` more drops than the best.
   Outcome SearchDropPlaces(const DecoderState& root, std::int64_t failure, std::int64_t available, int slack);
   static int Score(const Reading& r) { return r.score; }
-  // How unlike text, and the counters taken against their codes.
+  // How unlike text, and the counters taken against their codes and the
+  // long drops, which text seldom holds.
   static int Penalty(const Reading& r);
   // Whether `a` leads to the state of the reading at `parent` in `beam`
   // once `counter` is set to `value`.
