@@ -25,6 +25,14 @@ constexpr const char* kLoneLetters = "aeiouy";
 // a word of two: an accented vowel, as in "sé", "dé", "mí" or "tú".
 constexpr const char* kLoneLettersBeforeDrop = "aeiouydmst";
 
+// Two capitals in a word make a word in capitals, an acronym or a heading
+// ("DESCRIPCI\xD3N", "MAY\xDASCULA", "RFC"): a lowercase letter rarely
+// follows, a capital more often than after one capital. Without it, a byte
+// next to a dropped accent in such a word was read as a lowercase letter
+// or a mark under the wrong shift; a quarter of the wrong bytes of the
+// manual pages went.
+constexpr int kLowerAfterCapitals = 8, kCapitalAfterCapitalsLess = 1;
+
 // Text holds hardly any control characters; a wrong shift reads one in
 // six codes as one. At 9 a reading would take one rather than a second
 // drop place; at 24 it seldom does.
@@ -73,10 +81,11 @@ TextModel::TextModel() {
     const auto row = static_cast<std::uint8_t>(letter != kNoLetter ? letter + 26 * (cls == kUpper) : kLetterRows + cls);
     const auto wordStart = static_cast<std::uint8_t>(letter != kNoLetter ? kLoneRow + row : row);
     rowAfter_[kInWord][c] = row;
+    rowAfter_[kCapitalInWord][c] = cls == kUpper && letter != kNoLetter ? static_cast<std::uint8_t>(kCapitalsRow + letter) : row;
     rowAfter_[kWordEdge][c] = wordStart;
     rowAfter_[kSentenceEnd][c] = cls == kSpace || cls == kLine ? kLetterRows + kSentenceStart : wordStart;
     const bool endsSentence = c == '.' || c == '?' || c == '!' || c == '\n';
-    kindOf_[c] = letter != kNoLetter ? kInWord : endsSentence ? kSentenceEnd : kWordEdge;
+    kindOf_[c] = letter != kNoLetter ? (cls == kUpper ? kCapitalInWord : kInWord) : endsSentence ? kSentenceEnd : kWordEdge;
   }
   // The rows after each letter and each context; those of lone letters
   // follow from their letters' rows below.
@@ -108,6 +117,16 @@ TextModel::TextModel() {
           cost_[static_cast<std::size_t>(row)][c] + (rare && wordEnds ? kRareLoneLetterCost : 0));
       afterDropCost_[static_cast<std::size_t>(kLoneRow + row)][c] = static_cast<std::uint8_t>(
           afterDropCost_[static_cast<std::size_t>(row)][c] + (rareBeforeDrop && wordEnds ? kRareLoneLetterCost : 0));
+    }
+  }
+  // After two capitals in a word, from the rows after the second.
+  for (int letter = 0; letter < 26; ++letter) {
+    const auto from = static_cast<std::size_t>(26 + letter), to = static_cast<std::size_t>(kCapitalsRow + letter);
+    for (int b = 0; b < 256; ++b) {
+      const auto c = static_cast<std::uint8_t>(b);
+      const int change = classOf_[c] == kLower ? kLowerAfterCapitals : classOf_[c] == kUpper ? -kCapitalAfterCapitalsLess : 0;
+      cost_[to][c] = static_cast<std::uint8_t>(std::max(0, cost_[from][c] + change));
+      afterDropCost_[to][c] = static_cast<std::uint8_t>(std::max(0, afterDropCost_[from][c] + change));
     }
   }
 }

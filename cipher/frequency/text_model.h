@@ -61,13 +61,16 @@ class TextModel {
   // The cost of `letter` after `last`, both as LetterOf gives them.
   static int PairCost(int last, int letter);
 
-  // What the byte before the last one was, as far as the row goes.
-  enum BeforeLast : std::uint8_t { kInWord, kWordEdge, kSentenceEnd, kBeforeLastKinds };
+  // What the byte before the last one was, as far as the row goes: a
+  // lowercase letter or a capital, a word's edge, a sentence's end.
+  enum BeforeLast : std::uint8_t { kInWord, kCapitalInWord, kWordEdge, kSentenceEnd, kBeforeLastKinds };
 
   // Rows of cost_: after each letter (case folded) in either case, after
-  // each class of the other characters, a sentence's start, and after
-  // each letter that began a word (which a word's end makes a word alone).
-  static constexpr int kLetterRows = 2 * 26, kLoneRow = kLetterRows + kContexts, kRows = kLoneRow + kLetterRows;
+  // each class of the other characters, a sentence's start, after each
+  // letter that began a word (which a word's end makes a word alone), and
+  // after each capital that followed a capital in a word.
+  static constexpr int kLetterRows = 2 * 26, kLoneRow = kLetterRows + kContexts, kCapitalsRow = kLoneRow + kLetterRows,
+                       kRows = kCapitalsRow + 26;
 
   std::array<std::uint8_t, 256> classOf_{}, costAlone_{};
   // The row of cost_ that the byte read last selects, by the kind of the

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <iterator>
+#include <random>
 #include <string>
 
 #include "cipher/frequency/frequency.h"
@@ -127,6 +129,28 @@ TEST(DecryptFrequencyTest, KeptByteBetweenDropsIsNotTakenForALongDrop) {
       right += RoundTrip(text, CipherKey(key)) == WithoutDropped(text);
   }
   EXPECT_GE(right, 26);
+}
+
+// Headings in capitals with dropped accents, as manual pages have them:
+// next to a drop, a byte read under the wrong shift became a lowercase
+// letter or a mark inside the word; 59 of these 100 came back exactly when
+// two capitals did not make the next lowercase letter unlikely.
+TEST(DecryptFrequencyTest, WordsInCapitalsStayInCapitals) {
+  const char* const words[] = {"DESCRIPCI\xD3N", "TRADUCCI\xD3N", "MAY\xDASCULA", "TAMBI\xC9N", "\xCDNDICE",
+                               "OPCI\xD3N", "SECCI\xD3N", "N\xDAMERO", "GU\xCD" "A", "P\xC1GINA", "V\xC9" "ASE",
+                               "M\xC1S", "INFORMACI\xD3N", "C\xD3" "DIGO", "L\xCDNEA"};
+  std::mt19937 rng(5);
+  int exact = 0;
+  for (const char* key : {"Clave77", "k", "Pqr5tuV", "abc", "Zz9", "llave12", "qwerty", "xY1", "Dos22", "tres"})
+    for (int trial = 0; trial < 10; ++trial) {
+      std::string text = "Las secciones de la p\xE1gina son estas:\n\n";
+      for (int i = 0; i < 12; ++i) {
+        text += words[rng() % std::size(words)];
+        text += rng() % 3 ? " " : "\n       ";
+      }
+      exact += RoundTrip(ToBytes(text), CipherKey(key)) == WithoutDropped(ToBytes(text));
+    }
+  EXPECT_GE(exact, 72);
 }
 
 // No code after them fails where bytes were dropped just before the end of
