@@ -60,6 +60,9 @@ class TextModel {
   static constexpr int kNoLetter = 26;
   // The cost of `letter` after `last`, both as LetterOf gives them.
   static int PairCost(int last, int letter);
+  // What letters `last` and `letter` (as LetterOf gives them) cost on
+  // either side of a dropped accented vowel, beyond what common pairs do.
+  static int AccentGapExcess(int last, int letter);
 
   // What the byte before the last one was, as far as the row goes: a
   // lowercase letter or a capital, a word's edge, a sentence's end.
