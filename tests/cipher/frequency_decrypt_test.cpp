@@ -82,6 +82,16 @@ TEST(DecryptFrequencyTest, CodeFourteenIsReadAsTheTextAroundIt) {
     for (int trial = 0; trial < 4; ++trial) EXPECT_EQ(RoundTrip(ToBytes(text), RandomKey(rng)), ToBytes(text)) << text;
 }
 
+// Acronyms that letter triples read the other way ("FOE", "DE", "REC"):
+// the file held them already where code 14 left no choice, before the
+// run whose E they decide.
+TEST(DecryptFrequencyTest, CodeFourteenReadsAsAWordTheFileHeldAlready) {
+  std::mt19937 rng(76);
+  for (const char* text : {"Si se lee EOF, sale. Es Es EOF, y Es fin.", "Use -t DF aqui. Es Es El DF y Es fin.",
+                           "Lee el RFC 7693. Es Es El RFC y Es fin.", "Ver UEFI. Es Es UEFI y Es fin."})
+    for (int trial = 0; trial < 3; ++trial) EXPECT_EQ(RoundTrip(ToBytes(text), RandomKey(rng)), ToBytes(text)) << text;
+}
+
 // Each text comes back as its kept bytes under a few keys of each length.
 void ExpectKeptUnderSomeKeys(std::initializer_list<const char*> texts) {
   for (const char* text : texts)
