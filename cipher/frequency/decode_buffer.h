@@ -27,6 +27,15 @@ struct DecoderState {
   std::int64_t at = -1;
   int shift = 0;
   PackedCounters counters{};
+  // The last eight drop places read, a bit each, the latest lowest: set
+  // where the place dropped two bytes, as a UTF-8 letter does. A file
+  // starts as if the place before had, so that UTF-8 text reads as such
+  // from its first accent.
+  std::uint8_t twoByteDrops = 1;
+
+  bool TwoByteDropsLately() const { return twoByteDrops != 0; }
+  // Notes a drop place that moved the shift by `moved`.
+  void NoteDrop(int moved) { twoByteDrops = static_cast<std::uint8_t>(twoByteDrops << 1 | (moved == 2)); }
 };
 
 // The encrypted bytes held in memory and what they were decoded to, both

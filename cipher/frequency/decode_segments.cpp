@@ -294,7 +294,7 @@ FrequencyDecryptResult& Stopped(SegmentPool& pool, FrequencyDecryptResult& resul
 }
 
 bool SameReading(const DecoderState& a, const DecoderState& b) {
-  return a.at == b.at && a.shift == b.shift && a.counters == b.counters;
+  return a.at == b.at && a.shift == b.shift && a.counters == b.counters && a.twoByteDrops == b.twoByteDrops;
 }
 
 }  // namespace

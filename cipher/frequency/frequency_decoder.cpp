@@ -85,6 +85,7 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available, bo
       if (t % kCheckEvery == 0) {
         DecoderState& check = checkpoints_[static_cast<std::size_t>(t / kCheckEvery) % kCheckRing];
         check.at = t, check.shift = state_.shift, check.counters = counters;
+        check.twoByteDrops = state_.twoByteDrops;
       }
       const std::int64_t stop = std::min(limit, (t / kCheckEvery + 1) * kCheckEvery);
       for (; t < stop; ++t) {
@@ -133,7 +134,12 @@ bool FrequencyDecoder::TakeDropAtEnd() {
 }
 
 void FrequencyDecoder::TakeSingleDrop(const SingleDrop& drop) {
-  state_ = searchFloor_ = drop.resume;
+  const std::uint8_t before = state_.twoByteDrops;
+  const int moved = (drop.resume.shift - state_.shift + buffer_.mixPeriod) % buffer_.mixPeriod;
+  state_ = drop.resume;
+  state_.twoByteDrops = before;
+  state_.NoteDrop(moved);
+  searchFloor_ = state_;
   decodedTo_ = drop.resume.at;
   ++tally_.dropPoints;
   tally_.searchedSpan += drop.weighed;
@@ -184,6 +190,7 @@ void FrequencyDecoder::ReplayLead(const DecoderState& root, const DropPlaces& fo
     const ReadingEvent* ev =
         e < found.events.size() && root.at + found.events[e].offset == i ? &found.events[e++] : nullptr;
     if (ev) {
+      if (ev->drop) s.NoteDrop((ev->shift - s.shift + buffer_.mixPeriod) % buffer_.mixPeriod);
       s.shift = ev->shift;
       drops += ev->drop;
       tally_.counterFixes += ev->resync;

@@ -190,6 +190,11 @@ std::optional<SingleDrop> SingleDropSearch::Find(const DecoderState& atFailure, 
     if (!RivalsAgree()) return std::nullopt;
   }
   const Guess& best = *rivals_.front();
+  // Two bytes at one place, where the file has shown no such place lately,
+  // are likelier two places of a byte with a byte between, which only the
+  // full search weighs.
+  if ((best.shift - atFailure.shift + buffer_.mixPeriod) % buffer_.mixPeriod == 2 && !atFailure.TwoByteDropsLately())
+    return std::nullopt;
   return SingleDrop{{best.dropAt, best.shift, best.countersAtDrop}, goal - from, best.cost};
 }
 
