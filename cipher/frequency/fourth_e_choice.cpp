@@ -1,5 +1,8 @@
 #include "cipher/frequency/fourth_e_choice.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "cipher/frequency/code_reader.h"
 
 namespace qor {
@@ -36,37 +39,95 @@ bool InWord(std::uint8_t b) { return kKindOf[b] != kNotInWord; }
 FourthEChoice::FourthEChoice(BlockWriter& writer, std::size_t block)
     : writer_(writer), text_(TextModel::Shared()), block_(block) {}
 
-inline void FourthEChoice::Emit(std::uint8_t byte, bool chosen) {
+void FourthEChoice::Extend(std::uint8_t byte, bool chosen) {
+  if (wordLength_ <= kMaxWord) word_[wordLength_++] = static_cast<char>(byte);
+  wordChosen_ |= chosen;
+  wordHasEOrF_ |= kKindOf[byte] == kEOrF;
+}
+
+void FourthEChoice::EndWord() {
+  if (wordHasEOrF_ && !wordChosen_ && wordLength_ <= kMaxWord && seen_.size() < kMaxSeen) {
+    const std::string_view word(word_.data(), wordLength_);
+    if (!Seen(word)) seen_.emplace(word);
+  }
+  wordLength_ = 0;
+  wordChosen_ = wordHasEOrF_ = false;
+}
+
+void FourthEChoice::Emit(std::uint8_t byte, bool chosen) {
   writer_.Buffer()[filled_++] = byte;
   twoBeforeRun_ = beforeRun_;
   beforeRun_ = byte;
   if (filled_ == block_) writer_.Write(filled_), filled_ = 0;
-  const std::uint8_t kind = kKindOf[byte];
-  if (kind != kNotInWord) {
-    if (wordLength_ <= kMaxWord) word_[wordLength_++] = static_cast<char>(byte);
-    wordChosen_ |= chosen;
-    wordHasEOrF_ |= kind == kEOrF;
-  } else if (wordLength_ > 0) {
-    if (wordHasEOrF_) EndWordWithEOrF();
-    wordLength_ = 0;
-    wordChosen_ = wordHasEOrF_ = false;
+  if (InWord(byte))
+    Extend(byte, chosen);
+  else if (wordLength_ > 0)
+    EndWord();
+}
+
+void FourthEChoice::EmitUnchosen(const std::uint8_t* bytes, std::size_t count) {
+  if (count == 0) return;
+  NoteWords(bytes, count);
+  twoBeforeRun_ = count >= 2 ? bytes[count - 2] : beforeRun_;
+  beforeRun_ = bytes[count - 1];
+  while (count > 0) {
+    const std::size_t take = std::min(count, block_ - filled_);
+    std::memcpy(writer_.Buffer() + filled_, bytes, take);
+    filled_ += take, bytes += take, count -= take;
+    if (filled_ == block_) writer_.Write(filled_), filled_ = 0;
   }
 }
 
-void FourthEChoice::EndWordWithEOrF() {
-  if (!wordChosen_ && wordLength_ <= kMaxWord && seen_.size() < kMaxSeen) {
-    const std::string_view word(word_.data(), wordLength_);
-    if (!Seen(word)) seen_.emplace(word);
+void FourthEChoice::NoteWords(const std::uint8_t* bytes, std::size_t count) {
+  std::size_t k = 0;
+  // The word open before these bytes goes on up to the first that is no
+  // part of a word.
+  if (wordLength_ > 0) {
+    for (; k < count && InWord(bytes[k]); ++k) Extend(bytes[k], false);
+    if (k == count) return;
+    EndWord();
+    ++k;
+  }
+  // Only the words with E or F are remembered, so each is found from its
+  // E or F, and the bytes between are not looked at one by one.
+  const auto find = [bytes, count](std::size_t from, std::uint8_t letter) {
+    const void* at = std::memchr(bytes + from, letter, count - from);
+    return at ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(at) - bytes) : count;
+  };
+  std::size_t nextE = find(k, 'E'), nextF = find(k, 'F');
+  while (k < count) {
+    if (nextE < k) nextE = find(k, 'E');
+    if (nextF < k) nextF = find(k, 'F');
+    const std::size_t at = std::min(nextE, nextF);
+    // The word the bytes end in, if they do, stays open.
+    std::size_t from = at == count ? count : at, to = at;
+    while (from > k && InWord(bytes[from - 1])) --from;
+    while (to < count && InWord(bytes[to])) ++to;
+    for (std::size_t i = from; i < to; ++i) Extend(bytes[i], false);
+    if (to == count) return;
+    EndWord();
+    k = to + 1;
   }
 }
 
 void FourthEChoice::Put(const std::uint8_t* bytes, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t b = bytes[i];
-    if (closed_ > 0 && (!InWord(b) || b == kFourthEMark)) Settle();
-    if (run_.empty() && b != kFourthEMark) {
-      Emit(b, false);
-      continue;
+  std::size_t i = 0;
+  while (i < count) {
+    if (run_.empty()) {
+      // No run open: out as they are, up to the next code 14 read as the
+      // fourth E, which opens one.
+      const void* mark = std::memchr(bytes + i, kFourthEMark, count - i);
+      const std::size_t to = mark ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(mark) - bytes) : count;
+      EmitUnchosen(bytes + i, to - i);
+      if ((i = to) == count) break;
+    }
+    const std::uint8_t b = bytes[i++];
+    if (closed_ > 0 && (!InWord(b) || b == kFourthEMark)) {
+      Settle();
+      if (b != kFourthEMark) {
+        EmitUnchosen(&b, 1);
+        continue;
+      }
     }
     run_.push_back(b);
     if (closed_ == 0 && (b == 'E' || run_.size() == kMaxRun)) closed_ = run_.size();

@@ -40,10 +40,15 @@ class FourthEChoice {
  private:
   // Picks the run's E and lets the run out.
   void Settle();
-  // `chosen` where the byte is one of a run's code 14s.
+  // Lets a byte out; `chosen` where it is one of a run's code 14s.
   void Emit(std::uint8_t byte, bool chosen);
-  // Remembers the word just let out, unless a choice made any of it.
-  void EndWordWithEOrF();
+  // Lets bytes out that no choice made, none of them a run's.
+  void EmitUnchosen(const std::uint8_t* bytes, std::size_t count);
+  // The words in bytes let out: the open one goes on or ends, and those
+  // with E or F are remembered.
+  void NoteWords(const std::uint8_t* bytes, std::size_t count);
+  void Extend(std::uint8_t byte, bool chosen);
+  void EndWord();
   // Whether `word`, with E or F in it, was let out with no choice in it.
   bool Seen(std::string_view word) const { return seen_.find(word) != seen_.end(); }
 
