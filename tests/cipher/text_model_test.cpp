@@ -56,12 +56,6 @@ TEST(TextModelTest, PairsAcrossADropAreMadeWithAVowel) {
   EXPECT_LT(CostOf("MAYSCULA", 3), CostOf("MAGSCULA", 2));
 }
 
-// No-break spaces dropped after a blank line: the drop a byte early reads
-// the second line end as a digit opening the line.
-TEST(TextModelTest, ABlankLineCostsLessThanADigitOpeningTheLine) {
-  EXPECT_LT(CostOf("de Unix.\n\n Necesita", 10), CostOf("de Unix.\n2 Necesita", 9));
-}
-
 // A line end or space misread as a letter leaves it a word alone: that
 // costs more than the blank line or indent it was, save for the vowels and
 // y, which are words in either language.
