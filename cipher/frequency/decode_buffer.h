@@ -33,9 +33,14 @@ struct DecoderState {
   // from its first accent.
   std::uint8_t twoByteDrops = 1;
 
+  // The bytes a UTF-8 accented letter drops, all of them at one place.
+  static constexpr int kTwoBytes = 2;
+
   bool TwoByteDropsLately() const { return twoByteDrops != 0; }
-  // Notes a drop place that moved the shift by `moved`.
-  void NoteDrop(int moved) { twoByteDrops = static_cast<std::uint8_t>(twoByteDrops << 1 | (moved == 2)); }
+  // Notes a drop place of `dropped` bytes (as DecodeBuffer::Dropped tells).
+  void NoteDrop(int dropped) {
+    twoByteDrops = static_cast<std::uint8_t>(twoByteDrops << 1 | (dropped == kTwoBytes));
+  }
 };
 
 // The encrypted bytes held in memory and what they were decoded to, both
@@ -52,6 +57,9 @@ struct DecodeBuffer {
   // the byte less MixFrom(t)[k] for every k below twice the period (at most
   // 14), as the pattern repeats after mixPeriod. Saves a remainder a code.
   const std::uint8_t* MixFrom(std::int64_t t) const { return &mix[static_cast<std::size_t>(t % mixPeriod)]; }
+  // How many bytes, up to the period, a drop place that moved the shift
+  // from `before` to `after` dropped.
+  int Dropped(int before, int after) const { return (after - before + mixPeriod) % mixPeriod; }
   // The byte decoded at t, or `otherwise` before what is kept of them.
   std::uint8_t Decoded(std::int64_t t, std::uint8_t otherwise) const {
     return t >= start ? decoded[static_cast<std::size_t>(t - start)] : otherwise;

@@ -213,7 +213,8 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
   constexpr std::uint32_t kShortDrops = (1u << kLongDrop) - 1;
   // Two bytes at a place are a UTF-8 letter; in a file that has shown no
   // such place lately, they weigh as a long drop.
-  const std::uint32_t shortDrops = root.TwoByteDropsLately() ? kShortDrops : kShortDrops & ~(1u << 2);
+  const std::uint32_t shortDrops =
+      root.TwoByteDropsLately() ? kShortDrops : kShortDrops & ~(1u << DecoderState::kTwoBytes);
 
   std::int64_t t = start;
   for (; t < available; ++t) {

@@ -135,10 +135,10 @@ bool FrequencyDecoder::TakeDropAtEnd() {
 
 void FrequencyDecoder::TakeSingleDrop(const SingleDrop& drop) {
   const std::uint8_t before = state_.twoByteDrops;
-  const int moved = (drop.resume.shift - state_.shift + buffer_.mixPeriod) % buffer_.mixPeriod;
+  const int dropped = buffer_.Dropped(state_.shift, drop.resume.shift);
   state_ = drop.resume;
   state_.twoByteDrops = before;
-  state_.NoteDrop(moved);
+  state_.NoteDrop(dropped);
   searchFloor_ = state_;
   decodedTo_ = drop.resume.at;
   ++tally_.dropPoints;
@@ -190,7 +190,7 @@ void FrequencyDecoder::ReplayLead(const DecoderState& root, const DropPlaces& fo
     const ReadingEvent* ev =
         e < found.events.size() && root.at + found.events[e].offset == i ? &found.events[e++] : nullptr;
     if (ev) {
-      if (ev->drop) s.NoteDrop((ev->shift - s.shift + buffer_.mixPeriod) % buffer_.mixPeriod);
+      if (ev->drop) s.NoteDrop(buffer_.Dropped(s.shift, ev->shift));
       s.shift = ev->shift;
       drops += ev->drop;
       tally_.counterFixes += ev->resync;

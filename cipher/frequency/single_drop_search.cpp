@@ -193,7 +193,7 @@ std::optional<SingleDrop> SingleDropSearch::Find(const DecoderState& atFailure, 
   // Two bytes at one place, where the file has shown no such place lately,
   // are likelier two places of a byte with a byte between, which only the
   // full search weighs.
-  if ((best.shift - atFailure.shift + buffer_.mixPeriod) % buffer_.mixPeriod == 2 && !atFailure.TwoByteDropsLately())
+  if (buffer_.Dropped(atFailure.shift, best.shift) == DecoderState::kTwoBytes && !atFailure.TwoByteDropsLately())
     return std::nullopt;
   return SingleDrop{{best.dropAt, best.shift, best.countersAtDrop}, goal - from, best.cost};
 }
