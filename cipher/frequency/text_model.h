@@ -24,8 +24,8 @@ class TextModel {
     return cost_[rowAfter_[kindOf_[beforeLast]][last]][byte];
   }
   // The same for the first byte after dropped bytes: the letter before it
-  // was not its neighbour, so only the classes count. Where an accented
-  // letter was dropped, the kept letters around it rarely make a pair.
+  // was not its neighbour, so the two do not pair; between two letters the
+  // dropped bytes were an accented vowel, and each must pair with one.
   int CostAfterDrop(std::uint8_t beforeLast, std::uint8_t last, std::uint8_t byte) const {
     return afterDropCost_[rowAfter_[kindOf_[beforeLast]][last]][byte];
   }
