@@ -5,8 +5,8 @@
 // that reads furthest, each counter taken from its character's first code),
 // and the segment is decoded on from where that stretch ends. In file order,
 // the reading that came through the segments before goes on into the
-// segment up to its first join point (its start, or where one of its first
-// repairs resumed, with no later search reaching back before it) that it
+// segment up to its first join point (its start, or a saved state after one
+// of its first repairs, with no later search reaching back before it) that it
 // reaches exactly and in the same state; from there the segment's reading
 // takes over. Where none agrees, that reading goes on through the segment.
 // So what comes out is what one reading through the whole file gives,

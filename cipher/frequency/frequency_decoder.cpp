@@ -41,10 +41,13 @@ constexpr std::int64_t kKeepBehind = 2 * kSearchBack + 2 * kCheckEvery;
 // How far back of a failure its repair reads: the full search starts
 // kSearchBack before it (the quick repair 12), with two bytes of text before.
 constexpr std::int64_t kReachBack = 2 * kSearchBack;
-// Join points kept: at the first few repairs, which come within a few
+// Join points kept: after the first few repairs, which come within a few
 // hundred bytes, then further and further apart, for a counter that the
 // guess before a segment got wrong and only a later code of its character
-// puts right.
+// puts right. Each is taken at the next saved state after its repair, not
+// where the repair resumed: a reading that stops there has not yet met the
+// failure that shows the drop just before it, and reads there a shift
+// behind.
 constexpr std::size_t kCloseJoins = 8, kMaxJoins = 24;
 constexpr std::int64_t kJoinGap = 1 << 10;
 }  // namespace
@@ -86,6 +89,7 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available, bo
         DecoderState& check = checkpoints_[static_cast<std::size_t>(t / kCheckEvery) % kCheckRing];
         check.at = t, check.shift = state_.shift, check.counters = counters;
         check.twoByteDrops = state_.twoByteDrops;
+        if (joinDue_) joins_.push_back({check, tally_}), joinDue_ = false;
       }
       const std::int64_t stop = std::min(limit, (t / kCheckEvery + 1) * kCheckEvery);
       for (; t < stop; ++t) {
@@ -116,7 +120,7 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available, bo
     if (TooManyDrops()) return false;
     if (!joins_.empty() && joins_.size() < kMaxJoins &&
         decodedTo_ - joins_.back().state.at >= (joins_.size() < kCloseJoins ? 0 : kJoinGap << (joins_.size() - kCloseJoins)))
-      joins_.push_back({state_, tally_});
+      joinDue_ = true;
   }
   return true;
 }

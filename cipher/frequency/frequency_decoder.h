@@ -58,8 +58,8 @@ class FrequencyDecoder {
   const DecoderState& State() const { return state_; }
   const DecodeTally& Tally() const { return tally_; }
   // Where a decoder of the whole file that reaches `state` exactly may hand
-  // over to this one: at the start and where each of the first repairs
-  // resumed, if no search after it reached back before it.
+  // over to this one: at the start and at the saved state after each of the
+  // first repairs, if no search after it reached back before it.
   struct JoinPoint {
     DecoderState state;
     DecodeTally tally;  // this decoder's, there
@@ -109,6 +109,7 @@ class FrequencyDecoder {
   std::int64_t origin_;  // where the check on the way counts from
   std::uint32_t unlearned_;
   std::vector<JoinPoint> joins_;
+  bool joinDue_ = false;  // a join point is taken at the next saved state
 };
 
 }  // namespace qor

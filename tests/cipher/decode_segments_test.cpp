@@ -116,14 +116,21 @@ TEST(DecodeSegmentsTest, WrongGuessIsReadAgain) {
   const CipherKey key("Clave77");
   const Bytes encrypted = test::FrequencyEncrypted(Accented(rng, 200000), key);
   const Decoded reference = OneReading(encrypted, key);
-  // No bytes to guess from: the counters start at 0, which text rarely has.
+  // No bytes to guess from: the counters start at 0, which text rarely has,
+  // and a segment's reading seldom comes to agree with the one before.
   const Decoded blind = Decrypt(encrypted, key, {.segmentBytes = 16384, .guessBytes = 0, .workers = 2});
   ExpectSame(blind, reference);
-  EXPECT_EQ(blind.joins.stood, 0);
-  EXPECT_GT(blind.joins.readAgain, 10);
+  EXPECT_GT(blind.joins.readAgain, 4 * blind.joins.stood);
   const Decoded guessed = Decrypt(encrypted, key, {.segmentBytes = 16384, .guessBytes = 8192, .workers = 2});
   ExpectSame(guessed, reference);
   EXPECT_GT(guessed.joins.stood, blind.joins.stood);
+  // Guessed from a whole segment's bytes, most stand. Where a drop came just
+  // before a join point, the reading before it, stopped there, read a
+  // shift behind; join points after the start are now taken a little
+  // further on (4 of 11 stood before).
+  const Decoded longer = Decrypt(encrypted, key, {.segmentBytes = 16384, .guessBytes = 16384, .workers = 2});
+  ExpectSame(longer, reference);
+  EXPECT_GT(longer.joins.stood, longer.joins.readAgain);
 }
 
 }  // namespace
