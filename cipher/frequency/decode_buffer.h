@@ -36,6 +36,8 @@ struct DecoderState {
   // The bytes a UTF-8 accented letter drops, all of them at one place.
   static constexpr int kTwoBytes = 2;
 
+  friend bool operator==(const DecoderState&, const DecoderState&) = default;
+
   bool TwoByteDropsLately() const { return twoByteDrops != 0; }
   // Notes a drop place of `dropped` bytes (as DecodeBuffer::Dropped tells).
   void NoteDrop(int dropped) {

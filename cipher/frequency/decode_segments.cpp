@@ -293,10 +293,6 @@ FrequencyDecryptResult& Stopped(SegmentPool& pool, FrequencyDecryptResult& resul
   return result;
 }
 
-bool SameReading(const DecoderState& a, const DecoderState& b) {
-  return a.at == b.at && a.shift == b.shift && a.counters == b.counters && a.twoByteDrops == b.twoByteDrops;
-}
-
 }  // namespace
 
 FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* output, const CipherKey& key,
@@ -361,7 +357,7 @@ FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* o
           break;
         }
         const std::int64_t drops = before.dropPoints + reading->Tally().dropPoints;
-        if (SameReading(reading->State(), j.state) && drops - j.tally.dropPoints < j.refusingDropsBefore) {
+        if (reading->State() == j.state && drops - j.tally.dropPoints < j.refusingDropsBefore) {
           join = &j;
           break;
         }

@@ -87,8 +87,8 @@ bool FrequencyDecoder::DecodeUpTo(std::int64_t limit, std::int64_t available, bo
     while (t < limit && !failed) {
       if (t % kCheckEvery == 0) {
         DecoderState& check = checkpoints_[static_cast<std::size_t>(t / kCheckEvery) % kCheckRing];
-        check.at = t, check.shift = state_.shift, check.counters = counters;
-        check.twoByteDrops = state_.twoByteDrops;
+        check = state_;
+        check.at = t, check.counters = counters;
         if (joinDue_) joins_.push_back({check, tally_}), joinDue_ = false;
       }
       const std::int64_t stop = std::min(limit, (t / kCheckEvery + 1) * kCheckEvery);
