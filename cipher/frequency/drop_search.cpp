@@ -36,7 +36,28 @@ constexpr int kDropWeight = 16;
 // bytes where none of the last places read (DecoderState::twoByteDrops)
 // dropped two: Windows-1252 text has few, UTF-8 text many. That took a
 // sixth of the wrong bytes of the Spanish reference, none of UTF-8 text's.
-constexpr int kLongDrop = 4, kLongDropWeight = kDropWeight;
+constexpr int kLongDrop = DecoderState::kLongDrop, kLongDropWeight = kDropWeight;
+// Windows-1252 text drops its quotation marks too, and a pair of them is
+// two drop places a word or a few apart. A short drop place that may close
+// a quote which one less than DecoderState::kQuoteReach before may have
+// opened weighs less: by three quarters of a place where a sign follows
+// the opening one, as a path, an option or a variable in quotes does; by a
+// quarter where a letter does, as it does an accented letter at a word's
+// start. Before, the sign came back read as a letter and the drop a byte
+// later ("Svar/log" for "\xAB/var/log\xBB", "hTERM" for "\xAB$TERM\xBB").
+// A fifth of the wrong bytes of the Spanish reference went, 6% of its
+// UTF-8 form's; the manual pages and the English reference came back about
+// as before. At a whole place after a sign, the closing drop cost nothing
+// and no more went; at half a place after a letter, headings in capitals
+// came back wrong more often, where one accent opens a word and another
+// ends one.
+constexpr std::array<int, 4> kQuotePairSaving = [] {
+  std::array<int, 4> saving{};
+  saving[static_cast<std::size_t>(TextModel::QuoteMark::kOpensSign)] = 3 * kDropWeight / 4;
+  saving[static_cast<std::size_t>(TextModel::QuoteMark::kOpensWord)] = kDropWeight / 4;
+  return saving;
+}();
+constexpr int QuotePairSaving(TextModel::QuoteMark opened) { return kQuotePairSaving[static_cast<std::size_t>(opened)]; }
 // A code taken against its counter weighs as much as a drop: both are rare.
 constexpr int kResyncWeight = 16;
 // The noise test: a reading is noise once it needs more drops than this
@@ -204,24 +225,29 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
   beam_[0] = Reading{};
   beamSize_ = 1;
   links_.clear();
-  beam_[0].shift = root.shift;
+  beam_[0].shift = static_cast<std::int16_t>(root.shift);
   beam_[0].counters = root.counters;
   for (std::size_t i = 0; i < root.counters.size(); ++i) beam_[0].hash ^= Zobrist(i, root.counters[i]);
   beam_[0].beforeLast = buffer_.Decoded(start - 2, TextModel::kStartBeforeLast);
   beam_[0].last = buffer_.Decoded(start - 1, TextModel::kStartLast);
+  beam_[0].openQuote = root.OpenQuoteAt(start);
+  if (beam_[0].openQuote != TextModel::QuoteMark::kNone)
+    beam_[0].quoteOpenedAt = static_cast<std::int16_t>(root.quoteOpenedAt - start);
   const std::uint32_t allShifts = (1u << period) - 1;
-  constexpr std::uint32_t kShortDrops = (1u << kLongDrop) - 1;
-  // Two bytes at a place are a UTF-8 letter; in a file that has shown no
-  // such place lately, they weigh as a long drop.
-  const std::uint32_t shortDrops =
-      root.TwoByteDropsLately() ? kShortDrops : kShortDrops & ~(1u << DecoderState::kTwoBytes);
+  // The drop lengths that weigh as one place, as bits.
+  std::uint32_t shortDrops = 0;
+  for (int dropped = 1; dropped < kLongDrop; ++dropped)
+    shortDrops |= static_cast<std::uint32_t>(root.ShortDrop(dropped)) << dropped;
 
+  // Whether a reading in the beam has a quote open.
+  bool quotesOpen = beam_[0].openQuote != TextModel::QuoteMark::kNone;
   std::int64_t t = start;
   for (; t < available; ++t) {
     // Reading on without a drop cannot pass the failure, so until then
     // the best reading counts as one drop more.
     const int best = beam_[0].drops;
     const int allowed = (t <= failure ? std::max(best, 1) : best) + slack;
+    const auto offset = static_cast<std::int16_t>(t - start);
     // What this byte's code means under every shift, looked up once and
     // twice over, so that a reading's shifts need no remainder; and the
     // shifts whose code some character gives, likewise, as bits.
@@ -267,8 +293,10 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     // Weighs reading `ri` under the shift `k` on from its own, `drop` when
     // k is not 0, from `least`, the key it would have at no cost, and the
     // costs of the row it reads in.
+    // `quoted`: the way on is a short drop that may open a quote or close
+    // the reading's; `saving`, what `least` took off in case it closes it.
     const auto weigh = [&](auto drop, std::size_t ri, int k, std::uint64_t least, const std::uint8_t* costs,
-                           bool canResync) {
+                           bool canResync, bool quoted = false, int saving = 0) {
       const Reading& r = beam[ri];
       const CodeWay& w = *wayAt[static_cast<std::size_t>(r.shift + k)];
       std::uint8_t counter = w.counter, value = w.after;
@@ -288,7 +316,18 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
           h ^= Zobrist(at, r.counters[at]) ^ Zobrist(at, w.after);
         }
       }
-      const std::uint64_t key = least + WayKey((resync ? kResyncWeight : 0) + costs[byte], 0, 0);
+      // The quote the way on leaves open: a short drop may open one or
+      // close the one open.
+      auto quote = static_cast<std::uint8_t>(r.openQuote);
+      int unsaved = saving;
+      if (drop && quoted) {
+        const TextModel::QuoteMark mark = text_.QuoteMarkAt(r.last, byte);
+        if (mark == TextModel::QuoteMark::kCloses)
+          quote = static_cast<std::uint8_t>(TextModel::QuoteMark::kNone), unsaved = 0;
+        else if (mark != TextModel::QuoteMark::kNone)
+          quote = static_cast<std::uint8_t>(mark) | kOpenedHere;
+      }
+      const std::uint64_t key = least + WayKey((resync ? kResyncWeight : 0) + costs[byte] + unsaved, 0, 0);
       if (key > bar) return;
       const int shift = !drop ? r.shift : r.shift + k < period ? r.shift + k : r.shift + k - period;
       // The hash's words are random, so its low bits make a slot.
@@ -312,7 +351,8 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
           break;
         }
         Candidate& other = candidates[slots[slot]];
-        if (other.hash == h && other.shift == shift && SameState(beam, other, ri, counter, value)) {
+        if (other.hash == h && other.shift == shift && SignQuoteOpen(other.quote) == SignQuoteOpen(quote) &&
+            SameState(beam, other, ri, counter, value)) {
           if (key > other.key) return;
           into = &other;
           break;
@@ -320,13 +360,14 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       }
       into->hash = h;
       into->key = key;
-      into->parent = static_cast<std::uint16_t>(ri);
+      into->parent = static_cast<std::uint8_t>(ri);
       into->shift = static_cast<std::uint8_t>(shift);
       into->counter = counter;
       into->value = value;
       into->byte = byte;
       into->drop = drop;
       into->resync = resync;
+      into->quote = quote;
     };
     // The beam is sorted by score and a way on never scores less, so once a
     // reading's least key is past the bar, so are the next readings'.
@@ -352,25 +393,36 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       for (std::size_t i = 1; i < candidateCount; ++i) leastKey = std::min(leastKey, candidates[i].key);
       boundByMargin(leastKey);
     }
+    // A reading with an open quote may close it for less than a drop, so a
+    // reading's drops may weigh less than its score tells by the most that
+    // it or any after it saves.
+    std::array<int, kBeam + 1> savingFrom;
+    if (quotesOpen) {
+      savingFrom[beamSize] = 0;
+      for (std::size_t ri = beamSize; ri-- > 0;)
+        savingFrom[ri] = std::max(QuotePairSaving(beam[ri].openQuote), savingFrom[ri + 1]);
+    }
     for (std::size_t ri = 0; ri < beamSize; ++ri) {
       const Reading& r = beam[ri];
-      const std::uint64_t least = WayKey(Score(r) + kDropWeight, ri, 0);
-      if (least + 1 > bar) break;
+      if (WayKey(Score(r) + kDropWeight - (quotesOpen ? savingFrom[ri] : 0), ri, 0) + 1 > bar) break;
+      const int saving = QuotePairSaving(r.openQuote);
+      const std::uint64_t least = WayKey(Score(r) + kDropWeight - saving, ri, 0);
+      if (least + 1 > bar) continue;
       if (r.drops + 1 > allowed || r.events == kMaxEvents) continue;
       const std::uint8_t* const costs = text_.CostsAfterDrop(r.beforeLast, r.last);
       const bool canResync = slack == kMaxSlack && r.events < kMaxEvents;
       // The other shifts whose code some character gives, as bits by how
       // far they move the reading's: the short drops, then the long ones.
-      const auto weighDrops = [&](std::uint32_t shifts, std::uint64_t from) {
+      const auto weighDrops = [&](std::uint32_t shifts, std::uint64_t from, bool quoted, int saving) {
         for (; shifts != 0; shifts &= shifts - 1) {
           const int k = std::countr_zero(shifts);
           if (from + static_cast<std::uint64_t>(k) > bar) break;
-          weigh(std::true_type{}, ri, k, from + static_cast<std::uint64_t>(k), costs, canResync);
+          weigh(std::true_type{}, ri, k, from + static_cast<std::uint64_t>(k), costs, canResync, quoted, saving);
         }
       };
       const std::uint32_t others = valid >> r.shift & allShifts & ~1u;
-      weighDrops(others & shortDrops, least);
-      weighDrops(others & ~shortDrops, least + WayKey(kLongDropWeight, 0, 0));
+      weighDrops(others & shortDrops, least, saving > 0 || text_.QuoteMayOpenAfter(r.last), saving);
+      weighDrops(others & ~shortDrops, least + WayKey(saving + kLongDropWeight, 0, 0), false, 0);
     }
     if (candidateCount == 0) return Outcome::kDied;
     // The best kBeam by key, as one word each with the place in
@@ -390,12 +442,19 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
     boundByMargin(ranks[0] >> 8);
     while (keep > 1 && (ranks[keep - 1] >> 8) > marginBar) --keep;
     Reading* const next = nextBeam_.data();
+    quotesOpen = false;
     for (std::size_t i = 0; i < keep; ++i) {
       const Candidate& c = candidates[ranks[i] & 0xFF];
       Reading& n = next[i];
       n = beam[c.parent];
       n.counters[c.counter] = c.value;
       n.hash = c.hash;
+      // The quote left open, as long as it counts at the next byte.
+      if (c.quote & kOpenedHere) n.quoteOpenedAt = offset;
+      n.openQuote = offset + 1 - n.quoteOpenedAt <= DecoderState::kQuoteReach
+                        ? static_cast<TextModel::QuoteMark>(c.quote & ~kOpenedHere)
+                        : TextModel::QuoteMark::kNone;
+      quotesOpen |= n.openQuote != TextModel::QuoteMark::kNone;
       if (c.drop || c.resync) {
         n.shift = c.shift;
         n.drops += c.drop;

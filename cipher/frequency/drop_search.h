@@ -48,30 +48,48 @@ class DropSearch {
     ReadingEvent event;
     std::int32_t previous;  // the event before it on its reading, -1 for none
   };
-  // One way of reading from the search's start up to the current byte.
+  // One way of reading from the search's start up to the current byte, in
+  // a cache line.
   struct Reading {
-    int shift = 0;
+    std::int16_t shift = 0;
+    std::int16_t events = 0;
     int drops = 0;
     // Its drops weighed, and how unlike text it reads and the counters it
     // took against their codes: all a reading is ranked by.
     int score = 0;
-    int events = 0;
     std::int32_t lastEvent = -1;  // in links_
     std::uint8_t beforeLast = TextModel::kStartBeforeLast, last = TextModel::kStartLast;
+    // A quote it may have opened that still counts, as DecoderState keeps
+    // it, the place from where the search started.
+    TextModel::QuoteMark openQuote = TextModel::QuoteMark::kNone;
+    std::int16_t quoteOpenedAt = kNoQuote;
     std::uint64_t hash = 0;  // of the counters, kept up as they step
     PackedCounters counters{};
   };
+  static_assert(sizeof(Reading) <= 64);
+  // Far enough before any search's start that no quote counts.
+  static constexpr std::int16_t kNoQuote = -(1 << 14);
   // One way on from a reading, weighed before it is copied.
   struct Candidate {
     std::uint64_t hash;
     std::uint64_t key;     // ranks it: by score, then as weighed one by one
-    std::uint16_t parent;  // in beam_
+    std::uint8_t parent;   // in beam_
     std::uint8_t shift;
     std::uint8_t counter;  // the counter this code steps (one that stays 0 for none)
     std::uint8_t value;    // and its new value
     std::uint8_t byte;
     bool drop, resync;
+    // The quote it leaves open (a TextModel::QuoteMark), with kOpenedHere
+    // where this byte opened it.
+    std::uint8_t quote;
   };
+  static constexpr std::uint8_t kOpenedHere = 8;
+  // Ways on in the same state go on alike but for the quote they leave
+  // open; where one is open before a sign, whose closing saves most, they
+  // are told apart.
+  static bool SignQuoteOpen(std::uint8_t quote) {
+    return (quote & ~kOpenedHere) == static_cast<std::uint8_t>(TextModel::QuoteMark::kOpensSign);
+  }
   enum class Outcome { kFound, kDied, kNoise };
 
   // One search, in which a reading may carry `slack` more drops than the best.

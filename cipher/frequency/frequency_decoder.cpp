@@ -138,10 +138,17 @@ bool FrequencyDecoder::TakeDropAtEnd() {
 }
 
 void FrequencyDecoder::TakeSingleDrop(const SingleDrop& drop) {
-  const std::uint8_t before = state_.twoByteDrops;
   const int dropped = buffer_.Dropped(state_.shift, drop.resume.shift);
-  state_ = drop.resume;
-  state_.twoByteDrops = before;
+  // The repair finds where to go on and under which shift; what the state
+  // holds of the drop places before stays.
+  state_.at = drop.resume.at;
+  state_.shift = drop.resume.shift;
+  state_.counters = drop.resume.counters;
+  // The drop's first byte, as decoding on from it will read it.
+  std::uint8_t first = 0;
+  PackedCounters counters = state_.counters;
+  codes_.Read(buffer_.Code(state_.at, state_.shift), counters, first);
+  state_.NoteQuote(state_.at, dropped, buffer_.Decoded(state_.at - 1, TextModel::kStartLast), first);
   state_.NoteDrop(dropped);
   searchFloor_ = state_;
   decodedTo_ = drop.resume.at;
@@ -193,8 +200,9 @@ void FrequencyDecoder::ReplayLead(const DecoderState& root, const DropPlaces& fo
     std::uint8_t& byte = buffer_.decoded[static_cast<std::size_t>(i - buffer_.start)];
     const ReadingEvent* ev =
         e < found.events.size() && root.at + found.events[e].offset == i ? &found.events[e++] : nullptr;
+    int dropped = 0;
     if (ev) {
-      if (ev->drop) s.NoteDrop(buffer_.Dropped(s.shift, ev->shift));
+      if (ev->drop) dropped = buffer_.Dropped(s.shift, ev->shift);
       s.shift = ev->shift;
       drops += ev->drop;
       tally_.counterFixes += ev->resync;
@@ -203,6 +211,10 @@ void FrequencyDecoder::ReplayLead(const DecoderState& root, const DropPlaces& fo
       codes_.Resync(buffer_.Code(i, s.shift), s.counters, byte);
     else
       codes_.Read(buffer_.Code(i, s.shift), s.counters, byte);
+    if (ev && ev->drop) {
+      s.NoteQuote(i, dropped, buffer_.Decoded(i - 1, TextModel::kStartLast), byte);
+      s.NoteDrop(dropped);
+    }
   }
   s.at = found.keepTo;
   tally_.dropPoints += drops;

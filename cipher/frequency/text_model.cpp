@@ -98,6 +98,13 @@ TextModel::TextModel() {
   costAlone_[kFourthEMark] = costAlone_['E'];
   for (int b = 0; b < 256; ++b) {
     const auto c = static_cast<std::uint8_t>(b);
+    const bool edge = classOf_[c] == kSpace || classOf_[c] == kLine || classOf_[c] == kReturn;
+    quoteSideOf_[c] = static_cast<std::uint8_t>((edge || c == '(' ? kBeforeWord : 0) |
+                                                (edge || classOf_[c] == kClosingMark ? kAfterWord : 0) |
+                                                (LetterOf(c) != kNoLetter ? kLetter : 0));
+  }
+  for (int b = 0; b < 256; ++b) {
+    const auto c = static_cast<std::uint8_t>(b);
     const int letter = LetterOf(c);
     const std::uint8_t cls = classOf_[c];
     const auto row = static_cast<std::uint8_t>(letter != kNoLetter ? letter + 26 * (cls == kUpper) : kLetterRows + cls);

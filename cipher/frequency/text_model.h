@@ -39,6 +39,21 @@ class TextModel {
     return afterDropCost_[rowAfter_[kindOf_[beforeLast]][last]].data();
   }
 
+  // What bytes dropped between `last` and `byte` may have been, as far as
+  // quotation marks go: one that opens a quote, at a word's edge before a
+  // word or before a sign (a path, an option, a variable); one that closes
+  // a quote, at a word's edge after its last letter, digit or sign, not
+  // after a mark that closes something itself; or none.
+  enum class QuoteMark : std::uint8_t { kNone, kOpensWord, kOpensSign, kCloses };
+  // Whether a quote may open after `last`.
+  bool QuoteMayOpenAfter(std::uint8_t last) const { return quoteSideOf_[last] & kBeforeWord; }
+  QuoteMark QuoteMarkAt(std::uint8_t last, std::uint8_t byte) const {
+    const std::uint8_t after = quoteSideOf_[byte];
+    if (quoteSideOf_[last] & kBeforeWord)
+      return (after & kAfterWord) ? QuoteMark::kNone : (after & kLetter) ? QuoteMark::kOpensWord : QuoteMark::kOpensSign;
+    return (after & kAfterWord) && !(quoteSideOf_[last] & kAfterWord) ? QuoteMark::kCloses : QuoteMark::kNone;
+  }
+
   // The cost of `byte` after the two before it, about in bits, case aside,
   // within a word: anything but a letter counts as a word's edge, and
   // where `last` is no letter, the word starts at `byte`.
@@ -75,7 +90,12 @@ class TextModel {
   static constexpr int kLetterRows = 2 * 26, kLoneRow = kLetterRows + kContexts, kCapitalsRow = kLoneRow + kLetterRows,
                        kRows = kCapitalsRow + 26;
 
-  std::array<std::uint8_t, 256> classOf_{}, costAlone_{};
+  // Where a byte may stand to a word, as bits: before one (a space, a line
+  // end, an opening bracket), after one (those but the bracket, and the
+  // closing marks), in one (a letter).
+  enum QuoteSide : std::uint8_t { kBeforeWord = 1, kAfterWord = 2, kLetter = 4 };
+
+  std::array<std::uint8_t, 256> classOf_{}, costAlone_{}, quoteSideOf_{};
   // The row of cost_ that the byte read last selects, by the kind of the
   // one before it; each byte's kind.
   std::array<std::array<std::uint8_t, 256>, kBeforeLastKinds> rowAfter_{};
