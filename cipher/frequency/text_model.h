@@ -41,7 +41,8 @@ class TextModel {
 
   // What bytes dropped between `last` and `byte` may have been, as far as
   // quotation marks go: one that opens a quote, at a word's edge before a
-  // word or before a sign (a path, an option, a variable); one that closes
+  // word or before a sign (a path, an option, a variable, a mark quoted
+  // alone); one that closes
   // a quote, at a word's edge after its last letter, digit or sign, not
   // after a mark that closes something itself; or none.
   enum class QuoteMark : std::uint8_t { kNone, kOpensWord, kOpensSign, kCloses };
@@ -50,7 +51,7 @@ class TextModel {
   QuoteMark QuoteMarkAt(std::uint8_t last, std::uint8_t byte) const {
     const std::uint8_t after = quoteSideOf_[byte];
     if (quoteSideOf_[last] & kBeforeWord)
-      return (after & kAfterWord) ? QuoteMark::kNone : (after & kLetter) ? QuoteMark::kOpensWord : QuoteMark::kOpensSign;
+      return (after & kBeforeWord) ? QuoteMark::kNone : (after & kLetter) ? QuoteMark::kOpensWord : QuoteMark::kOpensSign;
     return (after & kAfterWord) && !(quoteSideOf_[last] & kAfterWord) ? QuoteMark::kCloses : QuoteMark::kNone;
   }
 

@@ -56,6 +56,27 @@ TEST(TextModelTest, PairsAcrossADropAreMadeWithAVowel) {
   EXPECT_LT(CostOf("MAYSCULA", 3), CostOf("MAGSCULA", 2));
 }
 
+// No-break spaces, which the method drops, indent the lines of
+// documentation, most after a blank line: the second line end read as a
+// letter or a digit under the shift after the drop, the drop a byte early,
+// cost less than the indent it was ("\nO For", "\n2 The").
+TEST(TextModelTest, AnIndentOfDroppedSpacesCostsLessThanAMisreadLineEnd) {
+  const struct {
+    const char* likely;
+    const char* misread;
+  } cases[] = {
+      {"edit\n\n For the", "edit\nO For the"},
+      {"socket\n\n Then", "socket\nO Then"},
+      {"Unix.\n\n Necesita", "Unix.\n2 Necesita"},
+      {"table|\n |after", "table|\t2 |after"},
+  };
+  for (const auto& c : cases) {
+    // The drop is before the space in the one, a byte earlier in the other.
+    const std::size_t drop = std::string(c.likely).find("\n ") + 1;
+    EXPECT_LT(CostOf(c.likely, drop), CostOf(c.misread, drop - 1)) << c.misread;
+  }
+}
+
 // A line end or space misread as a letter leaves it a word alone: that
 // costs more than the blank line or indent it was, save for the vowels and
 // y, which are words in either language.
