@@ -65,16 +65,24 @@ struct DecoderState {
   TextModel::QuoteMark OpenQuoteAt(std::int64_t t) const {
     return t - quoteOpenedAt <= kQuoteReach ? openQuote : TextModel::QuoteMark::kNone;
   }
+  // Whether a drop place that QuoteMarkAt calls `mark` closes a quote
+  // opened `after` bytes before; a mark that closes something itself is
+  // quoted alone.
+  static bool ClosesQuote(TextModel::QuoteMark mark, std::int64_t after) {
+    return mark == TextModel::QuoteMark::kCloses || (mark == TextModel::QuoteMark::kClosesMarkAlone && after == 1);
+  }
+  static bool OpensQuote(TextModel::QuoteMark mark) {
+    return mark == TextModel::QuoteMark::kOpensWord || mark == TextModel::QuoteMark::kOpensSign;
+  }
   // Notes a drop place of `dropped` bytes just before `t`, between the
   // bytes `last` and `byte`. A quotation mark drops one or two bytes.
   void NoteQuote(std::int64_t t, int dropped, std::uint8_t last, std::uint8_t byte) {
     if (!ShortDrop(dropped)) return;
     const TextModel::QuoteMark mark = TextModel::Shared().QuoteMarkAt(last, byte);
-    if (mark == TextModel::QuoteMark::kCloses) {
-      if (OpenQuoteAt(t) != TextModel::QuoteMark::kNone) quoteOpenedAt = kNoQuote;
-    } else if (mark != TextModel::QuoteMark::kNone) {
+    if (OpensQuote(mark))
       quoteOpenedAt = t, openQuote = mark;
-    }
+    else if (OpenQuoteAt(t) != TextModel::QuoteMark::kNone && ClosesQuote(mark, t - quoteOpenedAt))
+      quoteOpenedAt = kNoQuote;
   }
   // Notes a drop place of `dropped` bytes (as DecodeBuffer::Dropped tells).
   void NoteDrop(int dropped) {

@@ -322,10 +322,10 @@ DropSearch::Outcome DropSearch::SearchDropPlaces(const DecoderState& root, std::
       int unsaved = saving;
       if (drop && quoted) {
         const TextModel::QuoteMark mark = text_.QuoteMarkAt(r.last, byte);
-        if (mark == TextModel::QuoteMark::kCloses)
-          quote = static_cast<std::uint8_t>(TextModel::QuoteMark::kNone), unsaved = 0;
-        else if (mark != TextModel::QuoteMark::kNone)
+        if (DecoderState::OpensQuote(mark))
           quote = static_cast<std::uint8_t>(mark) | kOpenedHere;
+        else if (saving > 0 && DecoderState::ClosesQuote(mark, offset - r.quoteOpenedAt))
+          quote = static_cast<std::uint8_t>(TextModel::QuoteMark::kNone), unsaved = 0;
       }
       const std::uint64_t key = least + WayKey((resync ? kResyncWeight : 0) + costs[byte] + unsaved, 0, 0);
       if (key > bar) return;

@@ -11,6 +11,9 @@ namespace {
 // valid codes for about two bytes, so 12 leaves ample room, at one reading
 // per shift for every place.
 constexpr std::int64_t kLookBack = 12;
+// The bytes on either side of a guess's drop that a wrong shift may have
+// misread.
+constexpr std::int64_t kNextToDrop = 3;
 // How far past the failure a guess must read clean: wrong shifts rarely
 // last 20 bytes.
 constexpr std::int64_t kCleanAfter = 20;
@@ -190,6 +193,12 @@ std::optional<SingleDrop> SingleDropSearch::Find(const DecoderState& atFailure, 
     if (!RivalsAgree()) return std::nullopt;
   }
   const Guess& best = *rivals_.front();
+  // A control character next to the drop was read under a wrong shift:
+  // likelier a second drop there, which only the full search weighs, as
+  // around a mark quoted alone ("\xAB.\xBB", "\xAB;\xBB").
+  for (std::int64_t q = std::max(from, best.dropAt - kNextToDrop); q < std::min(best.dropAt + kNextToDrop, goal); ++q)
+    if (TextModel::IsControl(q < best.dropAt ? buffer_.Decoded(q, 0) : codes_.Meaning(buffer_.Code(q, best.shift)).byte))
+      return std::nullopt;
   // Two bytes at one place, where the file has shown no such place lately,
   // are likelier two places of a byte with a byte between, which only the
   // full search weighs.

@@ -15,6 +15,10 @@ class TextModel {
   // Built on first use; never changes.
   static const TextModel& Shared();
 
+  // Text holds hardly any control characters; a wrong shift reads one in
+  // six codes as one.
+  static bool IsControl(std::uint8_t b) { return ClassOf(b) == kControl; }
+
   // What the first bytes of a file are read after: the end of a sentence.
   static constexpr std::uint8_t kStartBeforeLast = '.', kStartLast = ' ';
 
@@ -45,14 +49,15 @@ class TextModel {
   // alone); one that closes
   // a quote, at a word's edge after its last letter, digit or sign, not
   // after a mark that closes something itself; or none.
-  enum class QuoteMark : std::uint8_t { kNone, kOpensWord, kOpensSign, kCloses };
+  enum class QuoteMark : std::uint8_t { kNone, kOpensWord, kOpensSign, kCloses, kClosesMarkAlone };
   // Whether a quote may open after `last`.
   bool QuoteMayOpenAfter(std::uint8_t last) const { return quoteSideOf_[last] & kBeforeWord; }
   QuoteMark QuoteMarkAt(std::uint8_t last, std::uint8_t byte) const {
     const std::uint8_t after = quoteSideOf_[byte];
     if (quoteSideOf_[last] & kBeforeWord)
       return (after & kBeforeWord) ? QuoteMark::kNone : (after & kLetter) ? QuoteMark::kOpensWord : QuoteMark::kOpensSign;
-    return (after & kAfterWord) && !(quoteSideOf_[last] & kAfterWord) ? QuoteMark::kCloses : QuoteMark::kNone;
+    if (!(after & kAfterWord)) return QuoteMark::kNone;
+    return (quoteSideOf_[last] & kAfterWord) ? QuoteMark::kClosesMarkAlone : QuoteMark::kCloses;
   }
 
   // The cost of `byte` after the two before it, about in bits, case aside,
