@@ -77,6 +77,14 @@ TEST(TextModelTest, AnIndentOfDroppedSpacesCostsLessThanAMisreadLineEnd) {
   }
 }
 
+// Spanish closes its quotes before a comma, so bytes dropped between a
+// mark and a space are seldom there: an accent at a line's end, with the
+// line end read as a comma before the drop, cost less than it was.
+TEST(TextModelTest, AnAccentAtALineEndCostsLessThanADropAfterAComma) {
+  EXPECT_LT(CostOf("no lo intentar\n       ejecutar", 14), CostOf("no lo intentar,       ejecutar", 15));
+  EXPECT_LT(CostOf("la cola est\n   de salida", 11), CostOf("la cola est,   de salida", 12));
+}
+
 // A line end or space misread as a letter leaves it a word alone: that
 // costs more than the blank line or indent it was, save for the vowels and
 // y, which are words in either language.
