@@ -273,20 +273,6 @@ class DecodedOutput {
   std::uint8_t beforeLast_ = TextModel::kStartBeforeLast, last_ = TextModel::kStartLast;
 };
 
-void Add(DecodeTally& sum, const DecodeTally& t) {
-  sum.dropPoints += t.dropPoints;
-  sum.counterFixes += t.counterFixes;
-  sum.searchedSpan += t.searchedSpan;
-  sum.searchedPenalty += t.searchedPenalty;
-}
-
-void Subtract(DecodeTally& sum, const DecodeTally& t) {
-  sum.dropPoints -= t.dropPoints;
-  sum.counterFixes -= t.counterFixes;
-  sum.searchedSpan -= t.searchedSpan;
-  sum.searchedPenalty -= t.searchedPenalty;
-}
-
 FrequencyDecryptResult& Stopped(SegmentPool& pool, FrequencyDecryptResult& result) {
   pool.Cancel();
   result.status = DecryptStatus::kStopped;
@@ -369,8 +355,8 @@ FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* o
       if (reading) {
         reading->Flush(pending);
         out.Put(pending);
-        Add(before, reading->Tally());
-        Subtract(before, join->tally);
+        before += reading->Tally();
+        before -= join->tally;
       }
       // What the segment's reading handed out before the join point, the
       // reading before it read.
@@ -392,7 +378,7 @@ FrequencyDecryptResult DecryptFrequencyBySegments(std::FILE* input, std::FILE* o
     ahead.pop_front();
   }
   pool.Cancel();
-  Add(before, reading->Tally());
+  before += reading->Tally();
   // With a wrong key the searches run everywhere, need many drops and read
   // unlikely characters; real text, even with many accents, neither.
   if (ok && TooManyDropPlaces(before.dropPoints, reading->DecodedTo(), kDropsAheadAtEnd)) ok = false;

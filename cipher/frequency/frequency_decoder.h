@@ -26,6 +26,17 @@ struct DecodeTally {
   std::int64_t counterFixes = 0;
   std::int64_t searchedSpan = 0;     // bytes read by searches
   std::int64_t searchedPenalty = 0;  // and how unlike text they were
+
+  DecodeTally& operator+=(const DecodeTally& t) {
+    dropPoints += t.dropPoints, counterFixes += t.counterFixes;
+    searchedSpan += t.searchedSpan, searchedPenalty += t.searchedPenalty;
+    return *this;
+  }
+  DecodeTally& operator-=(const DecodeTally& t) {
+    dropPoints -= t.dropPoints, counterFixes -= t.counterFixes;
+    searchedSpan -= t.searchedSpan, searchedPenalty -= t.searchedPenalty;
+    return *this;
+  }
 };
 
 class FrequencyDecoder {
