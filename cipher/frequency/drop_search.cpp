@@ -51,13 +51,11 @@ constexpr int kLongDrop = DecoderState::kLongDrop, kLongDropWeight = kDropWeight
 // and no more went; at half a place after a letter, headings in capitals
 // came back wrong more often, where one accent opens a word and another
 // ends one.
-constexpr std::array<int, 4> kQuotePairSaving = [] {
-  std::array<int, 4> saving{};
-  saving[static_cast<std::size_t>(TextModel::QuoteMark::kOpensSign)] = 3 * kDropWeight / 4;
-  saving[static_cast<std::size_t>(TextModel::QuoteMark::kOpensWord)] = kDropWeight / 4;
-  return saving;
-}();
-constexpr int QuotePairSaving(TextModel::QuoteMark opened) { return kQuotePairSaving[static_cast<std::size_t>(opened)]; }
+constexpr int QuotePairSaving(TextModel::QuoteMark opened) {
+  return opened == TextModel::QuoteMark::kOpensSign   ? 3 * kDropWeight / 4
+         : opened == TextModel::QuoteMark::kOpensWord ? kDropWeight / 4
+                                                      : 0;
+}
 // A code taken against its counter weighs as much as a drop: both are rare.
 constexpr int kResyncWeight = 16;
 // The noise test: a reading is noise once it needs more drops than this

@@ -157,7 +157,8 @@ TextModel::TextModel() {
     const auto c = static_cast<std::uint8_t>(b);
     std::uint8_t& cost = afterDropCost_[kLetterRows + kClosingMark][c];
     if (classOf_[c] == kLine || classOf_[c] == kReturn) cost = static_cast<std::uint8_t>(cost + kDropBeforeLineAfterMarkCost);
-    if (classOf_[c] == kSpace) cost = static_cast<std::uint8_t>(cost + kDropBeforeSpaceAfterMarkCost);
+    if (classOf_[c] != kSpace) continue;
+    cost = static_cast<std::uint8_t>(cost + kDropBeforeSpaceAfterMarkCost);
     // Bytes dropped at a line's start before a space are most often
     // no-break spaces that indent the line with it, as documentation does
     // after a blank line; they cost the space alone. At the cost of a space
@@ -165,8 +166,7 @@ TextModel::TextModel() {
     // with the drop a byte early cost no more ("\nO For", "\n2 Necesita"):
     // a quarter of the wrong bytes of the English reference, 5% of the
     // Spanish one's, 8% of its UTF-8 form's.
-    if (classOf_[c] == kSpace)
-      for (const int context : {kLine, kSentenceStart}) afterDropCost_[kLetterRows + context][c] = costAlone_[c];
+    for (const int context : {kLine, kSentenceStart}) afterDropCost_[kLetterRows + context][c] = costAlone_[c];
   }
   // After two capitals in a word, from the rows after the second.
   for (int letter = 0; letter < 26; ++letter) {

@@ -46,9 +46,9 @@ class TextModel {
   // What bytes dropped between `last` and `byte` may have been, as far as
   // quotation marks go: one that opens a quote, at a word's edge before a
   // word or before a sign (a path, an option, a variable, a mark quoted
-  // alone); one that closes
-  // a quote, at a word's edge after its last letter, digit or sign, not
-  // after a mark that closes something itself; or none.
+  // alone); one that closes a quote, at a word's edge after its last
+  // letter, digit or sign, or after a mark that closes something itself,
+  // which closes only a quote of that mark alone; or none.
   enum class QuoteMark : std::uint8_t { kNone, kOpensWord, kOpensSign, kCloses, kClosesMarkAlone };
   // Whether a quote may open after `last`.
   bool QuoteMayOpenAfter(std::uint8_t last) const { return quoteSideOf_[last] & kBeforeWord; }
